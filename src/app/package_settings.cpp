@@ -1,0 +1,53 @@
+#include "app/package_settings.h"
+
+#include "app/json_read.h"
+#include "app/text.h"
+
+namespace tessaly {
+
+ConfigError::ConfigError(std::u16string text)
+    : std::runtime_error(WideToUtf8(text)), text_(std::move(text)) {}
+
+void LoadPackageSettings(const std::string& text, PackageSettings& settings) {
+    // Parsing from the C string stops at the first NUL byte. Strict: only white space may
+    // follow the value, and comments are errors. A UTF-8 byte-order mark is skipped by the
+    // parser; a key written twice keeps its last value.
+    Json root = Json::parse(text.c_str(), nullptr, /*allow_exceptions=*/true,
+                            /*ignore_comments=*/false);
+
+    settings.name = GetString(root, "name", u"");
+    if (settings.name.empty()) {
+        // Also the end of every document whose top-level value is not an object.
+        throw ConfigError(u"invalid name");
+    }
+    settings.mainPage = GetString(root, "main", u"index.html");
+
+    // The root is an object now, so these inserting look-ups are safe; an absent member
+    // reads as null and gives every default below it.
+    const Json& window = root["window"];
+    settings.title = GetString(window, "title", kDefaultTitle);
+    settings.width = GetInt(window, "width", 1024);
+    settings.height = GetInt(window, "height", 768);
+    settings.iconPath = GetString(window, "icon", u"");
+    settings.resizable = GetBool(window, "resizable", true);
+    settings.chromiumArgs = GetString(root, "chromium-args", u"");
+
+    const Json& packageSettings = root["settings"];
+    const std::u16string mode = GetString(packageSettings, "distribution-mode", u"evergreen");
+    if (mode == u"evergreen") {
+        settings.distributionMode = DistributionMode::Evergreen;
+    } else if (mode == u"fixed") {
+        settings.distributionMode = DistributionMode::Fixed;
+    } else {
+        throw ConfigError(u"invalid distribution mode");
+    }
+    settings.enableDevTools = GetBool(packageSettings, "enable-devtools", true);
+
+    const Json& messages = root["messages"];
+    settings.installPromptMessage = GetString(messages, "install-webview2", kDefaultInstallPrompt);
+    settings.downloadingMessage = GetString(messages, "downloading", kDefaultDownloading);
+    settings.installFailedMessage =
+        GetString(messages, "install-webview2-failed", kDefaultInstallFailed);
+}
+
+}  // namespace tessaly

@@ -1,0 +1,61 @@
+#include <windows.h>
+// windows.h first: the shell headers rely on its definitions.
+#include <knownfolders.h>
+#include <shlobj.h>
+
+#include <vector>
+
+#include "app/paths.h"
+#include "app/wide_cast.h"
+
+namespace tessaly {
+namespace {
+
+// GetModuleFileNameW cuts the path to the buffer and says so only through the returned count.
+std::u16string QueryModuleFileName() {
+    return ReadWithGrowingBuffer(
+        [](char16_t* buffer, std::uint32_t size) {
+            return std::uint32_t(
+                GetModuleFileNameW(nullptr, reinterpret_cast<wchar_t*>(buffer), size));
+        },
+        MAX_PATH);
+}
+
+// Resolves "." and ".." segments. GetFullPathNameW has no MAX_PATH limit, unlike
+// PathCanonicalizeW.
+std::u16string Canonicalize(const std::u16string& path) {
+    const DWORD needed = GetFullPathNameW(AsWide(path), 0, nullptr, nullptr);
+    if (needed == 0) {
+        return path;
+    }
+    std::vector<wchar_t> buffer(needed);
+    const DWORD count = GetFullPathNameW(AsWide(path), needed, buffer.data(), nullptr);
+    if (count == 0 || count >= needed) {
+        return path;
+    }
+    return FromWide(buffer.data(), count);
+}
+
+}  // namespace
+
+std::u16string ModulePath() {
+    static std::u16string cached;
+    if (cached.empty()) {
+        cached = Canonicalize(QueryModuleFileName());
+    }
+    return cached;
+}
+
+std::u16string LocalAppDataFolder() {
+    static std::u16string cached;
+    if (cached.empty()) {
+        PWSTR folder = nullptr;
+        if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &folder))) {
+            cached = FromWide(folder);
+        }
+        CoTaskMemFree(folder);
+    }
+    return cached;
+}
+
+}  // namespace tessaly

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs everything the build and the tests need, from Debian's packages.
+# Safe to run again: apt-get skips what is already there.
+set -euo pipefail
+
+export DEBIAN_FRONTEND=noninteractive
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  dpkg --add-architecture i386
+fi
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends \
+  cmake ninja-build g++ clang libclang-rt-14-dev clang-format \
+  mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix \
+  nlohmann-json3-dev libgtest-dev googletest libbenchmark-dev \
+  libcpp-httplib-dev \
+  wine wine32 wine64 \
+  xvfb xdotool imagemagick x11-utils python3 ca-certificates >/dev/null
+
+echo "setup: done"
