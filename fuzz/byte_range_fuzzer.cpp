@@ -48,25 +48,25 @@ StoiResult StoiParse(std::string value, std::uint32_t size) {
     if (size == 0 || value.compare(0, 6, "bytes=") != 0 || value.size() < 6) {
         return {};
     }
-    const std::string spec = value.substr(6);
-    const auto hyphen = spec.find('-');
+    const std::string ranges = value.substr(6);
+    const auto hyphen = ranges.find('-');
     if (hyphen == std::string::npos) {
         return {};
     }
     try {
-        if (hyphen == spec.size() - 1) {
-            const std::uint32_t first = Stoi(spec.substr(0, hyphen));
+        if (hyphen == ranges.size() - 1) {
+            const std::uint32_t first = Stoi(ranges.substr(0, hyphen));
             return first >= size ? StoiResult{} : StoiResult{false, {}, first, size - 1};
         }
         if (hyphen != 0) {
-            const std::uint32_t first = Stoi(spec.substr(0, hyphen));
-            const std::uint32_t last = Stoi(spec.substr(hyphen + 1));
+            const std::uint32_t first = Stoi(ranges.substr(0, hyphen));
+            const std::uint32_t last = Stoi(ranges.substr(hyphen + 1));
             if (first >= size || last >= size || first > last) {
                 return {};
             }
             return {false, {}, first, last};
         }
-        const std::uint32_t count = Stoi(spec.substr(1));
+        const std::uint32_t count = Stoi(ranges.substr(1));
         return count > size ? StoiResult{} : StoiResult{false, {}, size - count, size - 1};
     } catch (const std::invalid_argument&) {
         return {true, "invalid stoi argument"};
