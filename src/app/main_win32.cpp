@@ -18,9 +18,6 @@
 namespace tessaly {
 namespace {
 
-// The values start-up fills, for the whole process.
-ProgramState Program;
-
 class Win32Steps final : public StartupSteps {
   public:
     explicit Win32Steps(HINSTANCE instance) : instance_(instance) {}

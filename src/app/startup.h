@@ -39,6 +39,10 @@ struct ProgramState {
     std::u16string userDataFolder;  // the browser's per-user data folder
 };
 
+// The program's own values, for the whole process: WinMain has start-up fill them, and the
+// rest of the program reads them afterwards.
+inline ProgramState Program;
+
 // The browser executable folder for a distribution mode: empty (the installed runtime) for
 // Evergreen, "webview2" for Fixed.
 std::u16string_view BrowserFolderFor(DistributionMode mode);

