@@ -2,13 +2,11 @@
 // windows.h first.
 #include <gtest/gtest.h>
 
-#include <cwchar>
-
-#include "../../temp_folder.h"
 #include "app/file_bytes.h"
 #include "app/paths.h"
 #include "app/wide_cast.h"
 #include "browser/loader_win32.h"
+#include "temp_folder.h"
 
 namespace tessaly {
 namespace {
@@ -47,19 +45,6 @@ TEST(GetAvailableCoreWebView2BrowserVersionString, ReadsTheShippedRuntimesVersio
         }
     }
     EXPECT_EQ(GetAvailableCoreWebView2BrowserVersionString(nullptr, nullptr), E_POINTER);
-}
-
-TEST(GetAvailableCoreWebView2BrowserVersionString, WorksFromAnyCurrentFolder) {
-    wchar_t previous[MAX_PATH] = {};
-    GetCurrentDirectoryW(MAX_PATH, previous);
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    ASSERT_TRUE(SetCurrentDirectoryW(temp));
-    LPWSTR version = nullptr;
-    EXPECT_EQ(GetAvailableCoreWebView2BrowserVersionString(kShippedRuntime, &version), S_OK);
-    EXPECT_NE(version, nullptr);
-    CoTaskMemFree(version);
-    SetCurrentDirectoryW(previous);
 }
 
 // Counts its references; the stand-in runtime never calls it.

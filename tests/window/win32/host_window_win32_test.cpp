@@ -5,12 +5,10 @@
 #include <gdiplus.h>
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <vector>
 
-#include "../../temp_folder.h"
 #include "app/package_settings.h"
-#include "window/dpi_scale.h"
+#include "temp_folder.h"
 #include "window/host_window_win32.h"
 
 namespace tessaly {
@@ -49,29 +47,6 @@ class HostWindowTest : public testing::Test {
         return CreateHostWindow(GetModuleHandleW(nullptr), settings);
     }
 };
-
-TEST_F(HostWindowTest, IsHiddenWithTheScaledClientAreaForEitherStyle) {
-    for (bool resizable : {true, false}) {
-        SCOPED_TRACE(resizable ? "resizable" : "fixed size");
-        HWND window = Create(320, 200, resizable);
-        ASSERT_NE(window, nullptr);
-        EXPECT_EQ(MainWindow, window);
-        EXPECT_FALSE(IsWindowVisible(window));
-        RECT client = {};
-        GetClientRect(window, &client);
-        EXPECT_EQ(client.right, ScaleForDpi(320));
-        EXPECT_EQ(client.bottom, ScaleForDpi(200));
-        const LONG style = GetWindowLongW(window, GWL_STYLE);
-        EXPECT_EQ((style & WS_THICKFRAME) != 0, resizable);
-        EXPECT_EQ((style & WS_MAXIMIZEBOX) != 0, resizable);
-        EXPECT_NE(style & WS_CAPTION, 0);
-        wchar_t title[64] = {};
-        GetWindowTextW(window, title, 64);
-        EXPECT_STREQ(title, L"Host window test");
-        DestroyWindow(window);
-        MainWindow = nullptr;
-    }
-}
 
 TEST_F(HostWindowTest, MovesAndSizesReachTheBrowserOnlyOnceItIsThere) {
     HWND window = Create(300, 200, true);
