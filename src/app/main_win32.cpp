@@ -1,38 +1,99 @@
-// Entry point of the Windows program.
-#include <objbase.h>
+// Entry point of the Windows program: the start-up steps as Win32 calls.
 #include <windows.h>
+// windows.h first: GDI+ and COM rely on its definitions.
+#include <objbase.h>
+#include <objidl.h>
+// objidl.h before GDI+, which needs its property types.
+#include <gdiplus.h>
 
 #include "app/file_bytes.h"
-#include "app/package_settings.h"
 #include "app/paths.h"
+#include "app/startup.h"
 #include "app/wide_cast.h"
+#include "browser/environment.h"
+#include "browser/loader_win32.h"
+#include "installer/install_runtime_win32.h"
+#include "window/host_window_win32.h"
 
+namespace tessaly {
 namespace {
 
-int FailWith(const wchar_t* text) {
-    MessageBoxW(nullptr, text, L"Windows Tessaly", MB_OK | MB_ICONERROR);
-    return 1;
-}
+// The values start-up fills, for the whole process.
+ProgramState Program;
+
+class Win32Steps final : public StartupSteps {
+  public:
+    explicit Win32Steps(HINSTANCE instance) : instance_(instance) {}
+
+    void InitializeCom() override { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+    std::u16string ModulePath() override { return tessaly::ModulePath(); }
+    std::string ReadFileBytes(const std::u16string& path) override {
+        return tessaly::ReadFileBytes(path);
+    }
+    std::u16string LocalAppDataFolder() override { return tessaly::LocalAppDataFolder(); }
+    void StartGdiplus() override {
+        const Gdiplus::GdiplusStartupInput input;  // version 1, background thread, codecs
+        Gdiplus::GdiplusStartup(&gdiplusToken_, &input, nullptr);
+    }
+    void* LoadIconFromFile(const std::u16string& path) override {
+        return tessaly::LoadIconFromFile(path);
+    }
+    void* LoadModuleIcon() override { return LoadIconW(instance_, MAKEINTRESOURCEW(32512)); }
+    bool RuntimeAvailable(std::u16string_view browserFolder) override {
+        const std::u16string folder(browserFolder);
+        LPWSTR version = nullptr;
+        GetAvailableCoreWebView2BrowserVersionString(folder.empty() ? nullptr : AsWide(folder),
+                                                     &version);
+        if (!version) {
+            return false;
+        }
+        CoTaskMemFree(version);
+        return true;
+    }
+    void ShowMessage(std::u16string_view text, std::u16string_view caption,
+                     MessageIcon icon) override {
+        const std::u16string textCopy(text);
+        const std::u16string captionCopy(caption);
+        MessageBoxW(nullptr, AsWide(textCopy), AsWide(captionCopy), MB_OK | UINT(icon));
+    }
+    void InstallRuntime(const ProgramState& state) override {
+        tessaly::InstallRuntime(instance_, state.userDataFolder, state.settings);
+    }
+    bool RegisterHostWindowClass(void* icon) override {
+        return tessaly::RegisterHostWindowClass(instance_, static_cast<HICON>(icon));
+    }
+    bool CreateHostWindow(const PackageSettings& settings) override {
+        return tessaly::CreateHostWindow(instance_, settings) != nullptr;
+    }
+    void CreateBrowserEnvironment(std::u16string_view browserFolder,
+                                  const ProgramState& state) override {
+        tessaly::CreateBrowserEnvironment(browserFolder, state);
+    }
+    int RunMessageLoop() override {
+        MSG message = {};
+        while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        return int(message.wParam);
+    }
+    void ReleaseMappedFiles() override {
+        // The content server maps no files yet.
+    }
+    void ShutdownGdiplus() override { Gdiplus::GdiplusShutdown(gdiplusToken_); }
+    void ReleaseEnvironmentOptions() override { tessaly::ReleaseEnvironmentOptions(); }
+
+  private:
+    HINSTANCE instance_;
+    ULONG_PTR gdiplusToken_ = 0;
+};
 
 }  // namespace
+}  // namespace tessaly
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    using namespace tessaly;
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-
-    const std::u16string programFolder = FolderOf(ModulePath());
-    const std::string packageText = ReadFileBytes(programFolder + u"package.json");
-    if (packageText.empty()) {
-        return FailWith(
-            L"Failed to load package.json. Check the file is in the same folder as the app.");
-    }
-    PackageSettings settings;
-    try {
-        LoadPackageSettings(packageText, settings);
-    } catch (...) {
-        return FailWith(
-            L"Failed to parse package.json. Check the file has valid JSON and that all "
-            L"parameters are correct.");
-    }
-    return 0;
+// The command line and the show command play no part: the window is shown when its page has
+// loaded.
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    tessaly::Win32Steps steps(instance);
+    return tessaly::RunProgram(steps, tessaly::Program);
 }

@@ -22,8 +22,8 @@ ComPtr<ICoreWebView2EnvironmentOptions> Options;
 // The browser could not be brought up. The window is still hidden, so without a word the user
 // would be left with an invisible process: say so, then end the message loop with exit code 1.
 void ReportBrowserFailure() {
-    MessageBoxW(nullptr, kBrowserStartFailedText, AsWide(Program->settings.title),
-                MB_OK | MB_ICONERROR);
+    const std::u16string text(kBrowserStartFailedText);
+    MessageBoxW(nullptr, AsWide(text), AsWide(Program->settings.title), MB_OK | MB_ICONERROR);
     PostQuitMessage(1);
 }
 

@@ -1,0 +1,18 @@
+#include "window/dpi_scale.h"
+
+#include <cmath>
+
+namespace tessaly {
+
+float DpiScaleFactor(std::int32_t dpi) {
+    return float(dpi) / 96.0f;
+}
+
+std::int32_t ScaleByFactor(std::int32_t value, float factor) {
+    // Every float operation rounds to single precision (on x86 the build uses SSE, not the
+    // x87 stack, which would carry extra bits into the ceiling).
+    const float product = float(value) * factor;
+    return std::int32_t(float(std::ceil(double(product))));
+}
+
+}  // namespace tessaly
