@@ -75,8 +75,8 @@ ByteRangeResult ParseByteRange(std::u16string_view value, std::uint64_t fileSize
     if (!std::u16string_view(trimmed).starts_with(kPrefix)) {
         return NotSatisfiable();
     }
-    const std::u16string_view spec = std::u16string_view(trimmed).substr(kPrefix.size());
-    const auto hyphen = spec.find(u'-');
+    const std::u16string_view ranges = std::u16string_view(trimmed).substr(kPrefix.size());
+    const auto hyphen = ranges.find(u'-');
     if (hyphen == std::u16string_view::npos) {
         return NotSatisfiable();
     }
@@ -85,8 +85,8 @@ ByteRangeResult ParseByteRange(std::u16string_view value, std::uint64_t fileSize
         return n >= 0 && std::uint64_t(n) < fileSize;
     };
 
-    if (hyphen == spec.size() - 1) {
-        const Number first = ReadNumber(spec.substr(0, hyphen));
+    if (hyphen == ranges.size() - 1) {
+        const Number first = ReadNumber(ranges.substr(0, hyphen));
         if (!first.error.empty()) {
             return Bad(first.error);
         }
@@ -96,11 +96,11 @@ ByteRangeResult ParseByteRange(std::u16string_view value, std::uint64_t fileSize
         return Span(RangeForm::OpenEnded, std::uint64_t(first.value), fileSize - 1);
     }
     if (hyphen != 0) {
-        const Number first = ReadNumber(spec.substr(0, hyphen));
+        const Number first = ReadNumber(ranges.substr(0, hyphen));
         if (!first.error.empty()) {
             return Bad(first.error);
         }
-        const Number last = ReadNumber(spec.substr(hyphen + 1));
+        const Number last = ReadNumber(ranges.substr(hyphen + 1));
         if (!last.error.empty()) {
             return Bad(last.error);
         }
@@ -109,7 +109,7 @@ ByteRangeResult ParseByteRange(std::u16string_view value, std::uint64_t fileSize
         }
         return Span(RangeForm::Closed, std::uint64_t(first.value), std::uint64_t(last.value));
     }
-    const Number count = ReadNumber(spec.substr(1));
+    const Number count = ReadNumber(ranges.substr(1));
     if (!count.error.empty()) {
         return Bad(count.error);
     }

@@ -38,17 +38,5 @@ TEST(ContentTypeForPath, TakesTheTextAfterTheLastDotOfTheWholePath) {
     }
 }
 
-TEST(ContentTypeTable, HasItsFortyOneLowerCaseRows) {
-    EXPECT_EQ(ContentTypeTable.size(), 41u);
-    for (const auto& [extension, type] : ContentTypeTable) {
-        // Every row is reachable through the folding look-up, upper-case spelling included.
-        std::u16string upper = u"FILE";
-        for (const char16_t unit : extension) {
-            upper.push_back(unit >= u'a' && unit <= u'z' ? char16_t(unit - u'a' + u'A') : unit);
-        }
-        EXPECT_EQ(ContentTypeForPath(upper), type) << WideToUtf8(extension);
-    }
-}
-
 }  // namespace
 }  // namespace tessaly

@@ -160,13 +160,7 @@ TEST_F(AnswerTest, AnswersTheFiveWays) {
 }
 
 TEST_F(AnswerTest, StreamsSpansThatCoverTheWholeFileWithoutMapping) {
-    for (const auto* range : {u"bytes=0-", u"bytes=0-999", u"bytes=-1000", u"bytes=-5000"}) {
-        if (std::u16string_view(range) == u"bytes=-5000") {
-            // A suffix longer than the file is not satisfiable.
-            Check(u"media/clip.webm", range,
-                  {416, u"Range Not Satisfiable", kClipHeaders, "", BodyKind::None});
-            continue;
-        }
+    for (const auto* range : {u"bytes=0-", u"bytes=0-999", u"bytes=-1000"}) {
         Check(u"media/clip.webm", range,
               {206, u"Partial Content",
                kClipHeaders + u"\nContent-Range: bytes 0-999/1000\nContent-Length: 1000",
