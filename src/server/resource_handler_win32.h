@@ -1,0 +1,29 @@
+// Windows glue only: answering the browser's WebResourceRequested events for the virtual origin.
+#pragma once
+
+#include "browser/webview2.h"
+// (webview2.h brings windows.h first.)
+
+#include <string>
+
+#include "server/file_access.h"
+#include "server/mapped_file_cache.h"
+
+namespace tessaly {
+
+// Answers one request before it returns: reads the URI and any Range header from `args`, decides
+// the answer (AnswerResourceRequest), makes the body stream (a stream over the file for whole
+// files, a memory copy for spans), creates the response with `environment` and hands it to
+// `args`. Releases everything it obtained and always returns S_OK.
+HRESULT HandleWebResourceRequested(ICoreWebView2Environment* environment,
+                                   ICoreWebView2WebResourceRequestedEventArgs* args,
+                                   const std::u16string& contentFolder, FileAccess& files,
+                                   MappedFileCache& cache);
+
+// The handler to register with add_WebResourceRequested: serves `contentFolder` (ending in a
+// backslash) through the platform's file access and the process-wide mapped file cache. It holds
+// a reference to `environment` and is returned with one reference for the caller.
+ICoreWebView2WebResourceRequestedEventHandler* NewWebResourceRequestedHandler(
+    ICoreWebView2Environment* environment, std::u16string contentFolder);
+
+}  // namespace tessaly

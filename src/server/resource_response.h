@@ -1,0 +1,85 @@
+// The answer to one request under the virtual origin, decided from the request URI, its Range
+// header, the content folder and the mapped file cache. The browser glue only fetches those
+// inputs and hands the finished answer over.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "server/file_access.h"
+#include "server/mapped_file_cache.h"
+
+namespace tessaly {
+
+// The origin every served file lives under. ".example" is reserved and never resolves, so no
+// request to it can reach a network even if it escaped the request filter.
+inline constexpr std::u16string_view VirtualOrigin = u"https://tessaly.example/";
+
+// The body sent with "404 Not Found", without a terminating zero.
+inline constexpr std::string_view kNotFoundBody = "File not found";
+
+// The longest decoded request path, in UTF-16 units; a longer one is looked up still escaped.
+inline constexpr std::size_t kMaxDecodedPath = 2047;
+
+// The longest span sent for an open-ended range ('bytes=N-'). The browser runtime reads a
+// response's stream whole into its own memory before sending it, and a 32-bit process runs out
+// of memory at single responses of about 120 MB; a span is copied once into the body stream
+// and once more by the runtime, so one answer costs about twice this much. 8 MiB keeps that
+// near 16 MiB while still holding a typical song, or several seconds of HD video, so media
+// elements rarely need a second request; they ask for the rest themselves when they need it.
+inline constexpr std::uint64_t kMaxOpenEndedSpan = std::uint64_t{8} << 20;
+
+enum class BodyKind {
+    None,
+    NotFoundText,  // kNotFoundBody
+    WholeFile,     // streamed from `filePath`
+    Span,          // a copy of `span`
+};
+
+struct ResourceResponse {
+    int status = 0;
+    std::u16string_view reason;
+    // Complete header lines (name, colon, space, value), in the order they are sent.
+    std::vector<std::u16string> headerLines;
+    BodyKind body = BodyKind::None;
+    std::u16string filePath;
+    // Inside a view held by the mapped file cache: valid until the cache is released.
+    std::span<const std::byte> span;
+};
+
+// The request path of `uri`: the text after the virtual origin, cut at its first raw '?' or '#'
+// (cache-busting queries and fragments name no file), then percent-unescaped.
+std::u16string RequestPathOf(std::u16string_view uri);
+
+// Decodes each run of %XX escapes that spells well-formed UTF-8 as those characters, and every
+// other escape as the one UTF-16 unit of its value; other units are copied. A result longer
+// than kMaxDecodedPath gives the text back still escaped. The result ends at its first zero unit.
+std::u16string PercentUnescape(std::u16string_view escaped);
+
+// True when the decoded request path names a file strictly inside the content folder however
+// Windows reads it: '/'-separated segments that are each an ordinary file name. That rules out
+// empty segments (so absolute, UNC and trailing-slash forms), ".", "..", names Windows would
+// shorten (a trailing dot or space), backslashes, colons (drive letters and alternate data
+// streams), wildcards, other characters Windows forbids in names, and device names.
+bool IsConfinedRequestPath(std::u16string_view requestPath);
+
+// The whole answer to a request. `range` is the Range header's value when the request has one.
+// `contentFolder` ends with the platform's separator, which also joins the path's segments.
+ResourceResponse AnswerResourceRequest(std::u16string_view uri,
+                                       std::optional<std::u16string_view> range,
+                                       const std::u16string& contentFolder, FileAccess& files,
+                                       MappedFileCache& cache);
+
+// Turns an answer whose whole-file or span body cannot be made into a stream into "500 Internal
+// Server Error" with no body; the Content-Length and Content-Range lines go, since no bytes follow.
+void AnswerBodyUnavailable(ResourceResponse& response);
+
+// The header lines joined by single line feeds, with nothing after the last.
+std::u16string JoinHeaderLines(const std::vector<std::u16string>& lines);
+
+}  // namespace tessaly

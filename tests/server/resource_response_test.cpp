@@ -1,0 +1,434 @@
+// Runs against the platform's own file access: POSIX natively, Win32 under Wine.
+#include "server/resource_response.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/file_bytes.h"
+#include "app/text.h"
+#include "recording_file_access.h"
+#include "temp_folder.h"
+
+namespace tessaly {
+namespace {
+
+using test::RecordingFileAccess;
+
+constexpr char16_t kSeparator = std::filesystem::path::preferred_separator;
+
+std::string Pattern(std::size_t size) {
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) {
+        bytes[i] = char('a' + i % 23);
+    }
+    return bytes;
+}
+
+// What one row expects: the status line, the joined header text and the body's bytes.
+struct Expected {
+    int status;
+    std::u16string reason;
+    std::u16string headers;
+    std::string body;
+    BodyKind kind;
+};
+
+std::u16string Lines(std::initializer_list<std::u16string_view> lines) {
+    std::u16string text;
+    for (const auto line : lines) {
+        text.append(text.empty() ? u"" : u"\n").append(line);
+    }
+    return text;
+}
+
+const std::u16string kNotFoundHeaders = u"Cache-Control: no-store";
+
+class AnswerTest : public ::testing::Test {
+  protected:
+    AnswerTest() : files_(&PlatformFileAccess()), cache_(files_) {
+        root_.Write("secret.txt", "top secret");
+        Write("index.html", "<!doctype html><title>Hi</title>");
+        Write("media/clip.webm", Pattern(1000));
+        Write("one.bin", "1");
+        Write("empty.txt", "");
+        Write("my file.png", "spaced");
+        Write("sub/dir/a.png", "nested");
+        Write("app.js", "let v = 2;");
+        Write("data.json", "{}");
+        Write("a#b.txt", "hash");
+        Write("PHOTO.JPG", "jpeg");
+        Write("caf\xC3\xA9.txt", "accented");
+        Write("\xE2\x82\xAC.txt", "euro");
+        Write("\xF0\x9F\x8E\xB5.mp3", "note");
+        folder_ = root_.Wide("www") + kSeparator;
+    }
+
+    void Write(std::string_view name, std::string_view bytes) {
+        root_.Write("www/" + std::string(name), bytes);
+    }
+
+    ResourceResponse Answer(std::u16string_view path,
+                            std::optional<std::u16string_view> range = std::nullopt) {
+        return AnswerResourceRequest(std::u16string(VirtualOrigin) + std::u16string(path), range,
+                                     folder_, files_, cache_);
+    }
+
+    static std::string Body(const ResourceResponse& response) {
+        switch (response.body) {
+            case BodyKind::NotFoundText:
+                return std::string(kNotFoundBody);
+            case BodyKind::WholeFile:
+                return ReadFileBytes(response.filePath);
+            case BodyKind::Span:
+                return std::string(reinterpret_cast<const char*>(response.span.data()),
+                                   response.span.size());
+            case BodyKind::None:
+                break;
+        }
+        return {};
+    }
+
+    void Check(std::u16string_view path, std::optional<std::u16string_view> range,
+               const Expected& expected) {
+        const ResourceResponse response = Answer(path, range);
+        std::string label = WideToUtf8(path);
+        label.append(" with ").append(range ? WideToUtf8(*range) : "no range");
+        EXPECT_EQ(response.status, expected.status) << label;
+        EXPECT_EQ(response.reason, expected.reason) << label;
+        EXPECT_EQ(JoinHeaderLines(response.headerLines), expected.headers) << label;
+        EXPECT_EQ(response.body, expected.kind) << label;
+        EXPECT_EQ(Body(response), expected.body) << label;
+    }
+
+    void CheckNotFound(std::u16string_view path) {
+        Check(path, std::nullopt,
+              {404, u"Not Found", kNotFoundHeaders, "File not found", BodyKind::NotFoundText});
+    }
+
+    test::TempFolder root_;
+    std::u16string folder_;
+    RecordingFileAccess files_;
+    MappedFileCache cache_;
+};
+
+const std::u16string kClipHeaders =
+    u"Cache-Control: no-store\nContent-Type: video/webm\nAccept-Ranges: bytes";
+
+TEST_F(AnswerTest, AnswersTheFiveWays) {
+    const std::string clip = Pattern(1000);
+    Check(u"index.html", std::nullopt,
+          {200, u"OK",
+           Lines({u"Cache-Control: no-store", u"Content-Type: text/html; charset=utf-8",
+                  u"Accept-Ranges: bytes", u"Content-Length: 32"}),
+           "<!doctype html><title>Hi</title>", BodyKind::WholeFile});
+    Check(u"media/clip.webm", u"bytes=500-",
+          {206, u"Partial Content",
+           kClipHeaders + u"\nContent-Range: bytes 500-999/1000\nContent-Length: 500",
+           clip.substr(500), BodyKind::Span});
+    Check(u"media/clip.webm", u"bytes=100-199",
+          {206, u"Partial Content",
+           kClipHeaders + u"\nContent-Range: bytes 100-199/1000\nContent-Length: 100",
+           clip.substr(100, 100), BodyKind::Span});
+    Check(u"media/clip.webm", u"bytes=-10",
+          {206, u"Partial Content",
+           kClipHeaders + u"\nContent-Range: bytes 990-999/1000\nContent-Length: 10",
+           clip.substr(990), BodyKind::Span});
+    for (const auto* range : {u"bytes=1000-", u"bytes=0-1000", u"bytes=200-100", u"items=0-"}) {
+        Check(u"media/clip.webm", range,
+              {416, u"Range Not Satisfiable", kClipHeaders, "", BodyKind::None});
+    }
+    // A missing file's Range header is not looked at.
+    CheckNotFound(u"js/missing.js");
+    Check(u"js/missing.js", u"bytes=abc-",
+          {404, u"Not Found", kNotFoundHeaders, "File not found", BodyKind::NotFoundText});
+    EXPECT_EQ(cache_.size(), 1u);
+
+    files_.failMaps = true;
+    const std::u16string pageHeaders =
+        u"Cache-Control: no-store\nContent-Type: text/html; charset=utf-8\nAccept-Ranges: bytes";
+    Check(u"index.html", u"bytes=1-2",
+          {500, u"Internal Server Error",
+           pageHeaders + u"\nContent-Range: bytes 1-2/32\nContent-Length: 2", "", BodyKind::None});
+    // Nothing is kept for the failure; the next request tries again.
+    files_.failMaps = false;
+    Check(
+        u"index.html", u"bytes=1-2",
+        {206, u"Partial Content", pageHeaders + u"\nContent-Range: bytes 1-2/32\nContent-Length: 2",
+         "!d", BodyKind::Span});
+    EXPECT_EQ(cache_.size(), 2u);
+}
+
+TEST_F(AnswerTest, StreamsSpansThatCoverTheWholeFileWithoutMapping) {
+    for (const auto* range : {u"bytes=0-", u"bytes=0-999", u"bytes=-1000"}) {
+        Check(u"media/clip.webm", range,
+              {206, u"Partial Content",
+               kClipHeaders + u"\nContent-Range: bytes 0-999/1000\nContent-Length: 1000",
+               Pattern(1000), BodyKind::WholeFile});
+    }
+    EXPECT_EQ(cache_.size(), 0u);
+    EXPECT_TRUE(files_.mapPaths.empty());
+}
+
+TEST_F(AnswerTest, NamesFilesByTheirPathUnderTheContentFolder) {
+    const auto headers = [](std::u16string_view type, std::u16string_view length) {
+        return Lines({u"Cache-Control: no-store", std::u16string(u"Content-Type: ") += type,
+                      u"Accept-Ranges: bytes", std::u16string(u"Content-Length: ") += length});
+    };
+    Check(u"my%20file.png", std::nullopt,
+          {200, u"OK", headers(u"image/png", u"6"), "spaced", BodyKind::WholeFile});
+    Check(u"sub/dir/a.png", std::nullopt,
+          {200, u"OK", headers(u"image/png", u"6"), "nested", BodyKind::WholeFile});
+    Check(u"PHOTO.JPG", std::nullopt,
+          {200, u"OK", headers(u"image/jpeg", u"4"), "jpeg", BodyKind::WholeFile});
+    Check(u"empty.txt", std::nullopt,
+          {200, u"OK", headers(u"text/plain; charset=utf-8", u"0"), "", BodyKind::WholeFile});
+    EXPECT_EQ(Answer(u"sub/dir/a.png").filePath,
+              folder_ + u"sub" + kSeparator + u"dir" + kSeparator + u"a.png");
+
+    // Queries and fragments name no file; the type comes from the real name.
+    Check(u"app.js?v=2", std::nullopt,
+          {200, u"OK", headers(u"application/javascript; charset=utf-8", u"10"), "let v = 2;",
+           BodyKind::WholeFile});
+    Check(
+        u"data.json?x=1.png#top", std::nullopt,
+        {200, u"OK", headers(u"application/json; charset=utf-8", u"2"), "{}", BodyKind::WholeFile});
+    Check(u"index.html#intro?x", std::nullopt,
+          {200, u"OK", headers(u"text/html; charset=utf-8", u"32"),
+           "<!doctype html><title>Hi</title>", BodyKind::WholeFile});
+    // Escaped, they are part of the name.
+    Check(u"a%23b.txt", std::nullopt,
+          {200, u"OK", headers(u"text/plain; charset=utf-8", u"4"), "hash", BodyKind::WholeFile});
+    CheckNotFound(u"app.js%3Fv=2");
+
+    // Browsers escape non-ASCII names as UTF-8.
+    Check(
+        u"caf%C3%A9.txt", std::nullopt,
+        {200, u"OK", headers(u"text/plain; charset=utf-8", u"8"), "accented", BodyKind::WholeFile});
+    Check(u"%E2%82%AC.txt", std::nullopt,
+          {200, u"OK", headers(u"text/plain; charset=utf-8", u"4"), "euro", BodyKind::WholeFile});
+    Check(u"%F0%9F%8E%B5.mp3", std::nullopt,
+          {200, u"OK", headers(u"audio/mpeg", u"4"), "note", BodyKind::WholeFile});
+}
+
+TEST_F(AnswerTest, AnswersFoldersAndPathsLeavingTheFolderNotFound) {
+    // The secret is there to be found by a server that joins paths as they come.
+    ASSERT_EQ(files_.Status(folder_ + u".." + kSeparator + u"secret.txt").kind,
+              FileKind::RegularFile);
+    files_.statusPaths.clear();
+
+    const std::u16string absolute = root_.Wide("secret.txt");
+    std::u16string escapedAbsolute;
+    for (const char16_t unit : absolute) {
+        escapedAbsolute += unit == u'\\' ? u"%5C" : unit == u':' ? u"%3A" : std::u16string(1, unit);
+    }
+    const std::u16string rejected[] = {
+        u"../secret.txt",
+        u"..%2Fsecret.txt",
+        u"%2E%2E/secret.txt",
+        u"%2e%2e%2fsecret.txt",
+        u"..%5Csecret.txt",
+        u"media/../../secret.txt",
+        u"media%5C..%5C..%5Csecret.txt",
+        u"./index.html",
+        u"...%5Csecret.txt",
+        u"%2F" + root_.Wide("secret.txt"),  // absolute on POSIX, drive-relative on Windows
+        escapedAbsolute,
+        u"%5C%5C%3F%5C" + escapedAbsolute,  // \\?\C:\...
+        u"%5C%5Clocalhost%5Cc$%5Csecret.txt",
+        u"C:secret.txt",
+        u"index.html::$DATA",
+        u"index.html:stream",
+        u"NUL",
+        u"con.txt",
+        u"sub/aux",
+        u"Com1.webm",
+        u"LPT%C2%B9",  // LPT¹
+        u"CONIN$",
+        u"index.html.",
+        u"index.html%20",
+        u"sub//dir/a.png",
+        u"sub/dir/a.png/",
+        u"%00",
+        u"a%01b",
+        u"inde*.html",
+        u"index.htm%3F",
+        u"a%3Cb%3E",
+        u"%7C",
+        u"%22",
+    };
+    for (const auto& path : rejected) {
+        CheckNotFound(path);
+    }
+    // Rejected before any file is looked at.
+    EXPECT_TRUE(files_.statusPaths.empty());
+
+    std::filesystem::create_directory(root_.path() / "www" / "sub" / "empty");
+    for (const auto* folder : {u"", u"sub", u"sub/dir", u"sub/", u"sub/empty", u"media"}) {
+        CheckNotFound(folder);
+        Check(folder, u"bytes=0-",
+              {404, u"Not Found", kNotFoundHeaders, "File not found", BodyKind::NotFoundText});
+    }
+}
+
+TEST_F(AnswerTest, ServesFirstBytesAndAnswersUnreadableRangesNotSatisfiable) {
+    const std::string clip = Pattern(1000);
+    Check(u"media/clip.webm", u"bytes=0-0",
+          {206, u"Partial Content",
+           kClipHeaders + u"\nContent-Range: bytes 0-0/1000\nContent-Length: 1", clip.substr(0, 1),
+           BodyKind::Span});
+    const std::u16string oneHeaders =
+        u"Cache-Control: no-store\nContent-Type: application/octet-stream\nAccept-Ranges: bytes";
+    for (const auto* range : {u"bytes=0-0", u"bytes=0-", u"bytes=-1", u"bytes=-1,0-0"}) {
+        Check(u"one.bin", range,
+              {206, u"Partial Content",
+               oneHeaders + u"\nContent-Range: bytes 0-0/1\nContent-Length: 1", "1",
+               BodyKind::WholeFile});
+    }
+    for (const auto* range :
+         {u"bytes=-0", u"bytes=abc-", u"bytes=-", u"bytes=99999999999-", u"bytes=1-x"}) {
+        Check(u"media/clip.webm", range,
+              {416, u"Range Not Satisfiable", kClipHeaders, "", BodyKind::None});
+    }
+    const std::u16string emptyHeaders =
+        u"Cache-Control: no-store\nContent-Type: text/plain; charset=utf-8\nAccept-Ranges: bytes";
+    Check(u"empty.txt", u"bytes=0-",
+          {416, u"Range Not Satisfiable", emptyHeaders, "", BodyKind::None});
+}
+
+TEST_F(AnswerTest, CapsOpenEndedSpansAndNothingElse) {
+    const std::size_t size = kMaxOpenEndedSpan + 1000;
+    const std::string big = Pattern(size);
+    Write("big.mp4", big);
+    Write("exact.mp4", big.substr(0, kMaxOpenEndedSpan));
+    const std::u16string headers =
+        u"Cache-Control: no-store\nContent-Type: video/mp4\nAccept-Ranges: bytes\n";
+    const std::u16string cap = Lines({u"Content-Length: 8388608"});
+    const std::u16string of = u"/8389608\n";
+
+    Check(u"big.mp4", u"bytes=0-",
+          {206, u"Partial Content", headers + u"Content-Range: bytes 0-8388607" + of + cap,
+           big.substr(0, kMaxOpenEndedSpan), BodyKind::Span});
+    Check(u"big.mp4", u"bytes=999-",
+          {206, u"Partial Content", headers + u"Content-Range: bytes 999-8389606" + of + cap,
+           big.substr(999, kMaxOpenEndedSpan), BodyKind::Span});
+    // Spans of at most the cap, and closed or suffix ranges, are sent as asked.
+    Check(u"big.mp4", u"bytes=1000-",
+          {206, u"Partial Content", headers + u"Content-Range: bytes 1000-8389607" + of + cap,
+           big.substr(1000), BodyKind::Span});
+    Check(u"big.mp4", u"bytes=-8388609",
+          {206, u"Partial Content",
+           headers + u"Content-Range: bytes 999-8389607" + of + u"Content-Length: 8388609",
+           big.substr(999), BodyKind::Span});
+    Check(u"big.mp4", u"bytes=0-8389607",
+          {206, u"Partial Content",
+           headers + u"Content-Range: bytes 0-8389607" + of + u"Content-Length: 8389608", big,
+           BodyKind::WholeFile});
+    Check(u"exact.mp4", u"bytes=0-",
+          {206, u"Partial Content", headers + u"Content-Range: bytes 0-8388607/8388608\n" + cap,
+           big.substr(0, kMaxOpenEndedSpan), BodyKind::WholeFile});
+}
+
+TEST_F(AnswerTest, KeepsSizesOf2GiBAndMoreWhole) {
+    // Sparse: sized without writing, so the test costs no disk.
+    { std::ofstream(root_.path() / "www" / "huge.webm", std::ios::binary); }
+    std::filesystem::resize_file(root_.path() / "www" / "huge.webm", std::uint64_t{3} << 30);
+
+    const ResourceResponse whole = Answer(u"huge.webm");
+    EXPECT_EQ(whole.status, 200);
+    EXPECT_EQ(JoinHeaderLines(whole.headerLines), kClipHeaders + u"\nContent-Length: 3221225472");
+
+    const ResourceResponse first = Answer(u"huge.webm", u"bytes=0-");
+    EXPECT_EQ(
+        JoinHeaderLines(first.headerLines),
+        kClipHeaders + u"\nContent-Range: bytes 0-8388607/3221225472\nContent-Length: 8388608");
+    if (sizeof(void*) == 4) {
+        // A 32-bit process may have no room left for a 3 GiB view; then the answer is a clean 500.
+        EXPECT_TRUE(first.status == 206 || first.status == 500) << first.status;
+    } else {
+        EXPECT_EQ(first.status, 206);
+    }
+    if (first.status == 206) {
+        ASSERT_EQ(first.span.size(), kMaxOpenEndedSpan);
+        EXPECT_EQ(first.span[kMaxOpenEndedSpan - 1], std::byte{0});
+    }
+}
+
+TEST_F(AnswerTest, MapsEachRequestPathOnceForPartialAnswers) {
+    for (const auto* path : {u"media/clip.webm", u"media/clip.webm?v=1", u"media/clip.webm#t=5"}) {
+        EXPECT_EQ(Answer(path, u"bytes=10-20").status, 206);
+    }
+    EXPECT_EQ(Answer(u"media/clip.webm").status, 200);
+    EXPECT_EQ(files_.mapPaths.size(), 1u);
+    EXPECT_EQ(cache_.size(), 1u);
+}
+
+TEST(AnswerBodyUnavailable, DropsTheLengthAndTheBody) {
+    ResourceResponse response;
+    response.status = 206;
+    response.reason = u"Partial Content";
+    response.headerLines = {u"Cache-Control: no-store", u"Content-Type: video/webm",
+                            u"Accept-Ranges: bytes", u"Content-Range: bytes 0-9/10",
+                            u"Content-Length: 10"};
+    response.body = BodyKind::WholeFile;
+    response.filePath = u"www/clip.webm";
+    AnswerBodyUnavailable(response);
+    EXPECT_EQ(response.status, 500);
+    EXPECT_EQ(response.reason, u"Internal Server Error");
+    EXPECT_EQ(JoinHeaderLines(response.headerLines), kClipHeaders);
+    EXPECT_EQ(response.body, BodyKind::None);
+}
+
+TEST(PercentUnescape, DecodesUtf8WhereItIsWellFormedAndSingleUnitsElsewhere) {
+    struct Case {
+        std::u16string escaped;
+        std::u16string decoded;
+    };
+    const Case cases[] = {
+        {u"my%20file.png", u"my file.png"},
+        {u"caf%C3%A9", u"caf\u00E9"},
+        {u"caf%c3%a9", u"caf\u00E9"},
+        {u"%F0%9F%8E%B5", u"\U0001F3B5"},
+        {u"%E9t%E9", u"\u00E9t\u00E9"},
+        {u"%C3%A9%FF", u"\u00E9\u00FF"},
+        {u"%C3", u"\u00C3"},
+        {u"%C3x%A9", u"\u00C3x\u00A9"},
+        {u"%E2%82", u"\u00E2\u0082"},
+        // Overlong forms never turn into a slash or a dot.
+        {u"%C0%AF", u"\u00C0\u00AF"},
+        {u"%E0%80%AE", u"\u00E0\u0080\u00AE"},
+        // An encoded surrogate is not UTF-8.
+        {u"%ED%A0%80", u"\u00ED\u00A0\u0080"},
+        {u"%2e%2E%2f", u"../"},
+        {u"100%", u"100%"},
+        {u"%4", u"%4"},
+        {u"%zz%4g", u"%zz%4g"},
+        {u"%%41", u"%A"},
+        {u"\u00E9%41", u"\u00E9A"},
+        {u"ab%00cd", u"ab"},
+        {u"", u""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(PercentUnescape(c.escaped), c.decoded) << WideToUtf8(c.escaped);
+    }
+
+    std::u16string fits, longer;
+    for (std::size_t i = 0; i < kMaxDecodedPath; ++i) {
+        fits += u"%41";
+    }
+    longer = fits + u"%41";
+    EXPECT_EQ(PercentUnescape(fits), std::u16string(kMaxDecodedPath, u'A'));
+    EXPECT_EQ(PercentUnescape(longer), longer);
+}
+
+TEST(RequestPathOf, CutsTheOriginAndAnyQueryBeforeUnescaping) {
+    const std::u16string origin(VirtualOrigin);
+    EXPECT_EQ(RequestPathOf(origin + u"a%20b/c.js?x=%41#f"), u"a b/c.js");
+    EXPECT_EQ(RequestPathOf(origin + u"a%3Fb%23c"), u"a?b#c");
+    EXPECT_EQ(RequestPathOf(origin + u"#?"), u"");
+    EXPECT_EQ(RequestPathOf(origin), u"");
+    EXPECT_EQ(RequestPathOf(u"https://x"), u"");
+}
+
+}  // namespace
+}  // namespace tessaly
