@@ -626,6 +626,8 @@ extern "C" HRESULT STDMETHODCALLTYPE CreateWebViewEnvironmentWithOptionsInternal
     if (!handler) {
         return E_POINTER;
     }
+    // From here on the program may report a failure in a message box; it is answered for it.
+    state.dialogHook = SetWindowsHookExW(WH_CBT, DialogHook, nullptr, GetCurrentThreadId());
     if (FAILED(state.environmentCallResult)) {
         Log("create-environment-result " + Hex32(std::uint32_t(state.environmentCallResult)));
         return state.environmentCallResult;
@@ -634,7 +636,6 @@ extern "C" HRESULT STDMETHODCALLTYPE CreateWebViewEnvironmentWithOptionsInternal
         Log("scenario-error no message window");
         return E_FAIL;
     }
-    state.dialogHook = SetWindowsHookExW(WH_CBT, DialogHook, nullptr, GetCurrentThreadId());
 
     ComPtr<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler> kept(handler);
     Post([kept] {
