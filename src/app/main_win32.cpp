@@ -13,6 +13,7 @@
 #include "browser/environment.h"
 #include "browser/loader_win32.h"
 #include "installer/install_runtime_win32.h"
+#include "server/mapped_file_cache.h"
 #include "window/host_window_win32.h"
 
 namespace tessaly {
@@ -74,9 +75,7 @@ class Win32Steps final : public StartupSteps {
         }
         return int(message.wParam);
     }
-    void ReleaseMappedFiles() override {
-        // The content server maps no files yet.
-    }
+    void ReleaseMappedFiles() override { tessaly::ReleaseMappedFiles(); }
     void ShutdownGdiplus() override { Gdiplus::GdiplusShutdown(gdiplusToken_); }
     void ReleaseEnvironmentOptions() override { tessaly::ReleaseEnvironmentOptions(); }
 

@@ -17,7 +17,7 @@ TEST(IsSafeToOpenExternally, OpensOnlyWebMailAndPhoneAddresses) {
         {u"HTTPS://EXAMPLE.COM", true},
         {u"mailto:team@example.com?subject=Hi", true},
         {u"tel:+15551234567", true},
-        {u"https://tessaly.localhost/other.html", true},
+        {u"https://tessaly.example/other.html", true},
         {u"file:///C:/Windows/System32/calc.exe", false},
         {u"file://server/share/setup.exe", false},
         {u"\\\\server\\share\\setup.exe", false},

@@ -1,0 +1,667 @@
+// The stand-in runtime's entry point and driver: it creates the environment the way a fixed
+// runtime's client DLL does, then plays the scenario's steps one by one on the creating thread,
+// raising the program's event handlers and logging what the program did.
+#include "runtime_win32.h"
+// The header above brings windows.h first.
+#include <combaseapi.h>
+
+#include <map>
+
+#include "objects_win32.h"
+#include "sha256_win32.h"
+
+namespace tessaly::standin {
+namespace {
+
+using Microsoft::WRL::ComPtr;
+
+constexpr UINT kRunQueued = WM_APP + 1;
+constexpr wchar_t kWindowClass[] = L"TessalyStandinRuntime";
+
+std::wstring EnvironmentVariable(const wchar_t* name) {
+    wchar_t value[4096];
+    const DWORD length = GetEnvironmentVariableW(name, value, 4096);
+    return length > 0 && length < 4096 ? std::wstring(value, length) : std::wstring();
+}
+
+std::string ReadWholeFile(const std::wstring& path, bool& ok) {
+    ok = false;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return {};
+    }
+    std::string bytes;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+        bytes.append(buffer, got);
+    }
+    CloseHandle(file);
+    ok = true;
+    return bytes;
+}
+
+std::wstring ProgramFolder() {
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path, length);
+    return folder.substr(0, folder.find_last_of(L'\\') + 1);
+}
+
+std::string Rect(const RECT& r) {
+    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) +
+           "," + std::to_string(r.bottom);
+}
+
+// The host window as Win32 sees it, read after every step.
+void LogWindow() {
+    const HWND window = State().hostWindow;
+    if (!window) {
+        Log("window none");
+        return;
+    }
+    if (!IsWindow(window)) {
+        Log("window destroyed");
+        return;
+    }
+    std::wstring caption(size_t(GetWindowTextLengthW(window)) + 1, L'\0');
+    caption.resize(size_t(GetWindowTextW(window, caption.data(), int(caption.size()))));
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    Log("window caption=" + Quote(Utf8(caption)) +
+        " visible=" + std::to_string(IsWindowVisible(window) ? 1 : 0) +
+        " style=" + Hex32(std::uint32_t(GetWindowLongW(window, GWL_STYLE))) + " exstyle=" +
+        Hex32(std::uint32_t(GetWindowLongW(window, GWL_EXSTYLE))) + " rect=" + Rect(rect));
+}
+
+// Message boxes would wait for a click that never comes: log them and press OK.
+LRESULT CALLBACK DialogHook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_ACTIVATE) {
+        const HWND dialog = reinterpret_cast<HWND>(wParam);
+        wchar_t className[64] = L"";
+        GetClassNameW(dialog, className, 64);
+        if (std::wstring(className) == L"#32770") {
+            wchar_t caption[512] = L"";
+            GetWindowTextW(dialog, caption, 512);
+            std::wstring text;
+            for (HWND child = GetWindow(dialog, GW_CHILD); child;
+                 child = GetWindow(child, GW_HWNDNEXT)) {
+                wchar_t childClass[64] = L"";
+                GetClassNameW(child, childClass, 64);
+                wchar_t childText[2048] = L"";
+                GetWindowTextW(child, childText, 2048);
+                if (lstrcmpiW(childClass, L"Static") == 0 && childText[0]) {
+                    text += text.empty() ? L"" : L" ";
+                    text += childText;
+                }
+            }
+            Log("message-box caption=" + Quote(Utf8(caption)) + " text=" + Quote(Utf8(text)));
+            PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+LRESULT CALLBACK QueueWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kRunQueued) {
+        if (!State().queue.empty()) {
+            auto work = std::move(State().queue.front());
+            State().queue.pop_front();
+            work();
+        }
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+bool CreateQueueWindow() {
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = QueueWindowProc;
+    windowClass.hInstance = State().module;
+    windowClass.lpszClassName = kWindowClass;
+    RegisterClassW(&windowClass);
+    State().messageWindow = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                            nullptr, State().module, nullptr);
+    return State().messageWindow != nullptr;
+}
+
+std::string OptionText(HRESULT result, LPWSTR value) {
+    std::string text =
+        FAILED(result) ? "error " + Hex32(std::uint32_t(result)) : QuoteOrNull(value);
+    CoTaskMemFree(value);
+    return text;
+}
+
+std::string OptionFlag(HRESULT result, BOOL value) {
+    return FAILED(result) ? "error " + Hex32(std::uint32_t(result)) : std::to_string(value);
+}
+
+template <class Options>
+ComPtr<Options> AskFor(IUnknown* options, const char* name) {
+    ComPtr<Options> answered;
+    options->QueryInterface(__uuidof(Options), reinterpret_cast<void**>(answered.GetAddressOf()));
+    Log(std::string("options-interface ") + name + "=" + (answered ? "yes" : "no"));
+    return answered;
+}
+
+// Reads every option the program set, the way a runtime does at environment creation.
+void LogOptions(IUnknown* options) {
+    if (!options) {
+        Log("options null");
+        return;
+    }
+    if (auto o =
+            AskFor<ICoreWebView2EnvironmentOptions>(options, "ICoreWebView2EnvironmentOptions")) {
+        LPWSTR text = nullptr;
+        HRESULT result = o->get_AdditionalBrowserArguments(&text);
+        Log("option AdditionalBrowserArguments=" + OptionText(result, text));
+        text = nullptr;
+        result = o->get_Language(&text);
+        Log("option Language=" + OptionText(result, text));
+        text = nullptr;
+        result = o->get_TargetCompatibleBrowserVersion(&text);
+        Log("option TargetCompatibleBrowserVersion=" + OptionText(result, text));
+        BOOL flag = FALSE;
+        result = o->get_AllowSingleSignOnUsingOSPrimaryAccount(&flag);
+        Log("option AllowSingleSignOnUsingOSPrimaryAccount=" + OptionFlag(result, flag));
+    }
+    if (auto o =
+            AskFor<ICoreWebView2EnvironmentOptions2>(options, "ICoreWebView2EnvironmentOptions2")) {
+        BOOL flag = FALSE;
+        const HRESULT result = o->get_ExclusiveUserDataFolderAccess(&flag);
+        Log("option ExclusiveUserDataFolderAccess=" + OptionFlag(result, flag));
+    }
+    if (auto o =
+            AskFor<ICoreWebView2EnvironmentOptions3>(options, "ICoreWebView2EnvironmentOptions3")) {
+        BOOL flag = FALSE;
+        const HRESULT result = o->get_IsCustomCrashReportingEnabled(&flag);
+        Log("option IsCustomCrashReportingEnabled=" + OptionFlag(result, flag));
+    }
+    if (auto o =
+            AskFor<ICoreWebView2EnvironmentOptions4>(options, "ICoreWebView2EnvironmentOptions4")) {
+        UINT32 count = 0;
+        ICoreWebView2CustomSchemeRegistration** registrations = nullptr;
+        const HRESULT result = o->GetCustomSchemeRegistrations(&count, &registrations);
+        if (FAILED(result)) {
+            Log("option CustomSchemeRegistrations=error " + Hex32(std::uint32_t(result)));
+        } else {
+            Log("option CustomSchemeRegistrations=" + std::to_string(count));
+            for (UINT32 i = 0; registrations && i < count; ++i) {
+                LPWSTR scheme = nullptr;
+                const HRESULT schemeResult = registrations[i]->get_SchemeName(&scheme);
+                Log("option CustomScheme=" + OptionText(schemeResult, scheme));
+                registrations[i]->Release();
+            }
+            CoTaskMemFree(registrations);
+        }
+    }
+    if (auto o =
+            AskFor<ICoreWebView2EnvironmentOptions5>(options, "ICoreWebView2EnvironmentOptions5")) {
+        BOOL flag = FALSE;
+        const HRESULT result = o->get_EnableTrackingPrevention(&flag);
+        Log("option EnableTrackingPrevention=" + OptionFlag(result, flag));
+    }
+}
+
+std::string ApartmentName() {
+    APTTYPE type;
+    APTTYPEQUALIFIER qualifier;
+    if (FAILED(CoGetApartmentType(&type, &qualifier))) {
+        return "none";
+    }
+    return type == APTTYPE_STA || type == APTTYPE_MAINSTA ? "sta" : "mta";
+}
+
+// Steps
+
+using StepFunction = void (*)(const Step&);
+
+void StepError(const Step& step, const std::string& what) {
+    Log("scenario-error line " + std::to_string(step.line) + ": " + what);
+}
+
+// The argument `name=value` among the step's arguments from `first` on, or nothing.
+bool NamedArgument(const Step& step, std::size_t first, const std::string& name,
+                   std::string& value) {
+    for (std::size_t i = first; i < step.args.size(); ++i) {
+        if (step.args[i].rfind(name + "=", 0) == 0) {
+            value = step.args[i].substr(name.size() + 1);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool RaiseNavigationStarting(const std::wstring& uri) {
+    auto args = Make<NavigationStartingArgs>(uri, ++State().navigationId);
+    State().view->navigationStarting.Raise(State().view.Get(), args.Get());
+    Log("navigation-starting uri=" + Quote(Utf8(uri)) +
+        " cancel=" + std::to_string(args->Cancelled()));
+    if (!args->Cancelled()) {
+        State().source = uri;
+    }
+    return !args->Cancelled();
+}
+
+void LogBody(IStream* content) {
+    if (!content) {
+        Log("response-body none");
+        return;
+    }
+    Sha256 hash;
+    unsigned long long total = 0;
+    static BYTE buffer[65536];
+    for (;;) {
+        ULONG got = 0;
+        const HRESULT result = content->Read(buffer, sizeof buffer, &got);
+        if (FAILED(result)) {
+            Log("response-body read-error " + Hex32(std::uint32_t(result)));
+            return;
+        }
+        hash.Update(buffer, got);
+        total += got;
+        if (got == 0 || result == S_FALSE) {
+            break;
+        }
+    }
+    Log("response-body length=" + std::to_string(total) + " sha256=" + hash.HexDigest());
+}
+
+void RaiseRequest(const std::wstring& uri, const std::string* range, int context) {
+    Log("request uri=" + Quote(Utf8(uri)) + (range ? " range=" + Quote(*range) : "") +
+        " context=" + std::to_string(context));
+    if (!State().view->Filtered(uri, context)) {
+        Log("response not-filtered");
+        return;
+    }
+    auto headers = Make<RequestHeaders>();
+    headers->Set(L"Accept", L"*/*");
+    if (range) {
+        headers->Set(L"Range", Wide(*range));
+    }
+    auto args = Make<WebResourceRequestedArgs>(Make<Request>(uri, headers), context);
+    State().view->webResourceRequested.Raise(State().view.Get(), args.Get());
+    Response* response = args->GivenResponse();
+    if (!response) {
+        Log(args->ResponsePut() ? "response null" : "response none");
+        return;
+    }
+    // Read back through the interface, as a browser would.
+    int status = 0;
+    response->get_StatusCode(&status);
+    LPWSTR reason = nullptr;
+    response->get_ReasonPhrase(&reason);
+    Log("response status=" + std::to_string(status) + " reason=" + QuoteOrNull(reason));
+    CoTaskMemFree(reason);
+    Log("response-headers " +
+        (response->HasHeaderText() ? Quote(Utf8(response->HeaderText())) : std::string("null")));
+    ComPtr<IStream> content;
+    response->get_Content(content.GetAddressOf());
+    LogBody(content.Get());
+}
+
+void RaiseDOMContentLoaded() {
+    auto args = Make<DOMContentLoadedArgs>(State().navigationId);
+    Log("dom-content-loaded");
+    State().view->domContentLoaded.Raise(State().view.Get(), args.Get());
+}
+
+void StartPage(const Step& step) {
+    if (State().firstNavigation.empty()) {
+        return StepError(step, "the program has not navigated");
+    }
+    const std::wstring uri = State().firstNavigation;
+    if (RaiseNavigationStarting(uri)) {
+        RaiseRequest(uri, nullptr, COREWEBVIEW2_WEB_RESOURCE_CONTEXT_DOCUMENT);
+        RaiseDOMContentLoaded();
+    }
+}
+
+void Navigation(const Step& step) {
+    if (step.args.size() != 1) {
+        return StepError(step, "navigation takes a URI");
+    }
+    RaiseNavigationStarting(Wide(step.args[0]));
+}
+
+void RequestStep(const Step& step) {
+    if (step.args.empty()) {
+        return StepError(step, "request takes a URI");
+    }
+    std::string range;
+    const bool hasRange = NamedArgument(step, 1, "range", range);
+    std::string contextName = "other";
+    NamedArgument(step, 1, "context", contextName);
+    const auto context = ResourceContextFromName(contextName);
+    if (!context) {
+        return StepError(step, "unknown context " + contextName);
+    }
+    RaiseRequest(Wide(step.args[0]), hasRange ? &range : nullptr, *context);
+}
+
+void DOMContentLoaded(const Step&) {
+    RaiseDOMContentLoaded();
+}
+
+void NewWindow(const Step& step) {
+    if (step.args.size() != 1) {
+        return StepError(step, "new-window takes a URI");
+    }
+    auto args = Make<NewWindowRequestedArgs>(Wide(step.args[0]));
+    State().view->newWindowRequested.Raise(State().view.Get(), args.Get());
+    Log("new-window uri=" + Quote(step.args[0]) + " handled=" + std::to_string(args->Handled()) +
+        (args->NewWindowGiven() ? " new-window=given" : ""));
+}
+
+void Permission(const Step& step) {
+    if (step.args.size() != 2) {
+        return StepError(step, "permission takes a kind and a URI");
+    }
+    const auto kind = PermissionKindFromName(step.args[0]);
+    if (!kind) {
+        return StepError(step, "unknown permission kind " + step.args[0]);
+    }
+    auto args = Make<PermissionRequestedArgs>(Wide(step.args[1]), *kind);
+    State().view->permissionRequested.Raise(State().view.Get(), args.Get());
+    Log("permission kind=" + PermissionKindName(*kind) + " uri=" + Quote(step.args[1]) +
+        " state=" + PermissionStateName(args->StateNow()));
+}
+
+void Title(const Step& step) {
+    if (step.args.size() != 1) {
+        return StepError(step, "title takes one text");
+    }
+    State().title = Wide(step.args[0]);
+    Log("document-title-changed title=" + Quote(step.args[0]));
+    State().view->documentTitleChanged.Raise(State().view.Get(), Make<EmptyArgs>().Get());
+}
+
+void Message(const Step& step, bool isString) {
+    if (step.args.size() != 2) {
+        return StepError(step, "a message takes a source URI and a text");
+    }
+    Log(std::string("web-message source=") + Quote(step.args[0]) +
+        (isString ? " string=" : " json=") + Quote(step.args[1]));
+    auto args = Make<WebMessageReceivedArgs>(Wide(step.args[0]), Wide(step.args[1]), isString);
+    State().view->webMessageReceived.Raise(State().view.Get(), args.Get());
+}
+
+void MessageString(const Step& step) {
+    Message(step, true);
+}
+
+void MessageJson(const Step& step) {
+    Message(step, false);
+}
+
+void FullscreenElement(const Step& step) {
+    if (step.args.size() != 1 || (step.args[0] != "0" && step.args[0] != "1")) {
+        return StepError(step, "fullscreen-element takes 0 or 1");
+    }
+    State().fullscreenElement = step.args[0] == "1";
+    Log("contains-fullscreen-element-changed value=" + step.args[0]);
+    State().view->containsFullScreenElementChanged.Raise(State().view.Get(),
+                                                         Make<EmptyArgs>().Get());
+}
+
+void CloseRequest(const Step&) {
+    Log("window-close-requested");
+    State().view->windowCloseRequested.Raise(State().view.Get(), Make<EmptyArgs>().Get());
+}
+
+void HoldFile(const Step& step) {
+    if (step.args.size() != 1) {
+        return StepError(step, "hold-file takes a path in the program folder");
+    }
+    const std::wstring path = ProgramFolder() + Wide(step.args[0]);
+    // No sharing at all: every other open of the file fails while it is held.
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        Log("hold-file " + Quote(step.args[0]) + " error=" + std::to_string(GetLastError()));
+        return;
+    }
+    State().heldFiles.push_back(file);
+    Log("hold-file " + Quote(step.args[0]));
+}
+
+void WindowStep(const Step&) {}
+
+const std::map<std::string, StepFunction>& Steps() {
+    static const std::map<std::string, StepFunction> steps = {
+        {"start-page", StartPage},
+        {"navigation", Navigation},
+        {"request", RequestStep},
+        {"dom-content-loaded", DOMContentLoaded},
+        {"new-window", NewWindow},
+        {"permission", Permission},
+        {"title", Title},
+        {"message-string", MessageString},
+        {"message-json", MessageJson},
+        {"fullscreen-element", FullscreenElement},
+        {"close-request", CloseRequest},
+        {"hold-file", HoldFile},
+        {"window", WindowStep},
+    };
+    return steps;
+}
+
+// Setup lines change how the environment and the controller are created; they are read when
+// the scenario is loaded, wherever they stand, and are not steps.
+bool ApplySetup(const Step& step) {
+    const auto hresultArgument = [&step](HRESULT& target) {
+        const auto value = step.args.size() == 1 ? ParseHresult(step.args[0]) : std::nullopt;
+        if (!value) {
+            StepError(step, step.command + " takes one HRESULT");
+        } else {
+            target = *value;
+        }
+    };
+    if (step.command == "environment-call-result") {
+        hresultArgument(State().environmentCallResult);
+    } else if (step.command == "environment-result") {
+        hresultArgument(State().environmentResult);
+    } else if (step.command == "controller-result") {
+        hresultArgument(State().controllerResult);
+    } else if (step.command == "without-view2") {
+        State().answersView2 = false;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void LoadScenario() {
+    const std::wstring path = EnvironmentVariable(L"TESSALY_STANDIN_SCENARIO");
+    if (path.empty()) {
+        Log("scenario none");
+        return;
+    }
+    bool ok = false;
+    const std::string text = ReadWholeFile(path, ok);
+    if (!ok) {
+        Log("scenario-error cannot read " + Quote(Utf8(path)));
+        return;
+    }
+    try {
+        for (Step& step : ParseScenario(text)) {
+            if (ApplySetup(step)) {
+                continue;
+            }
+            if (!Steps().count(step.command)) {
+                StepError(step, "unknown command " + step.command);
+                continue;
+            }
+            State().steps.push_back(std::move(step));
+        }
+    } catch (const ScenarioError& error) {
+        Log(std::string("scenario-error ") + error.what());
+    }
+}
+
+void RunNextStep() {
+    if (State().nextStep >= State().steps.size()) {
+        Log("scenario-end");
+        return;
+    }
+    const Step& step = State().steps[State().nextStep++];
+    Log("step " + step.text);
+    Steps().at(step.command)(step);
+    LogWindow();
+    Post(RunNextStep);
+}
+
+}  // namespace
+
+// Shared helpers
+
+std::string Utf8(const wchar_t* text) {
+    if (!text || !*text) {
+        return {};
+    }
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    std::string bytes(size_t(size > 0 ? size : 1), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, bytes.data(), size, nullptr, nullptr);
+    bytes.resize(bytes.size() - 1);
+    return bytes;
+}
+
+std::string Utf8(const std::wstring& text) {
+    return Utf8(text.c_str());
+}
+
+std::wstring Wide(const std::string& text) {
+    if (text.empty()) {
+        return {};
+    }
+    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0);
+    std::wstring wide(size_t(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), wide.data(), size);
+    return wide;
+}
+
+std::string QuoteOrNull(const wchar_t* text) {
+    return text ? Quote(Utf8(text)) : std::string("null");
+}
+
+LPWSTR TaskString(const wchar_t* text) {
+    if (!text) {
+        return nullptr;
+    }
+    const size_t bytes = (wcslen(text) + 1) * sizeof(wchar_t);
+    auto* copy = static_cast<LPWSTR>(CoTaskMemAlloc(bytes));
+    if (copy) {
+        memcpy(copy, text, bytes);
+    }
+    return copy;
+}
+
+Runtime& State() {
+    // Never destroyed: the program may still release objects while the process ends.
+    static Runtime* state = new Runtime;
+    return *state;
+}
+
+void Log(const std::string& line) {
+    if (State().log == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    const std::string withEnd = line + "\n";
+    DWORD written = 0;
+    WriteFile(State().log, withEnd.data(), DWORD(withEnd.size()), &written, nullptr);
+}
+
+void Post(std::function<void()> work) {
+    State().queue.push_back(std::move(work));
+    PostMessageW(State().messageWindow, kRunQueued, 0, 0);
+}
+
+void CompleteControllerCreation(
+    ComPtr<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler> handler) {
+    Post([handler] {
+        const HRESULT result = State().controllerResult;
+        if (FAILED(result)) {
+            Log("controller-completed error=" + Hex32(std::uint32_t(result)));
+            handler->Invoke(result, nullptr);
+            LogWindow();
+            return;
+        }
+        State().controller = Make<Controller>();
+        State().view = Make<View>();
+        Log("controller-completed error=0x00000000");
+        handler->Invoke(S_OK, State().controller.Get());
+        LogWindow();
+        Post(RunNextStep);
+    });
+}
+
+}  // namespace tessaly::standin
+
+using namespace tessaly::standin;
+
+// The client DLL's entry point, as a fixed runtime exports it. `runtimeType` is 1 for a fixed
+// runtime; `options` is the program's ICoreWebView2EnvironmentOptions object.
+extern "C" HRESULT STDMETHODCALLTYPE CreateWebViewEnvironmentWithOptionsInternal(
+    bool unknown, int runtimeType, PCWSTR userDataFolder, IUnknown* options,
+    ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* handler) {
+    Runtime& state = State();
+    if (state.log == INVALID_HANDLE_VALUE) {
+        const std::wstring logPath = EnvironmentVariable(L"TESSALY_STANDIN_LOG");
+        if (!logPath.empty()) {
+            state.log = CreateFileW(logPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        }
+    }
+    Log("create-environment unknown=" + std::to_string(unknown) + " runtime-type=" +
+        std::to_string(runtimeType) + " user-data-folder=" + QuoteOrNull(userDataFolder) +
+        " apartment=" + ApartmentName() + " handler=" + (handler ? "given" : "null"));
+    LogOptions(options);
+    if (state.thread != 0) {
+        Log("scenario-error the environment was already created");
+        return HRESULT_FROM_WIN32(ERROR_INVALID_STATE);
+    }
+    state.thread = GetCurrentThreadId();
+    LoadScenario();
+    if (!handler) {
+        return E_POINTER;
+    }
+    // From here on the program may report a failure in a message box; it is answered for it.
+    state.dialogHook = SetWindowsHookExW(WH_CBT, DialogHook, nullptr, GetCurrentThreadId());
+    if (FAILED(state.environmentCallResult)) {
+        Log("create-environment-result " + Hex32(std::uint32_t(state.environmentCallResult)));
+        return state.environmentCallResult;
+    }
+    if (!CreateQueueWindow()) {
+        Log("scenario-error no message window");
+        return E_FAIL;
+    }
+
+    ComPtr<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler> kept(handler);
+    Post([kept] {
+        const HRESULT result = State().environmentResult;
+        Log("environment-completed error=" + Hex32(std::uint32_t(result)));
+        if (FAILED(result)) {
+            kept->Invoke(result, nullptr);
+        } else {
+            State().environment = Make<Environment>();
+            kept->Invoke(S_OK, State().environment.Get());
+        }
+    });
+    return S_OK;
+}
+
+// Objects of this DLL may live until the process ends, so it never agrees to be unloaded.
+extern "C" HRESULT STDMETHODCALLTYPE DllCanUnloadNow() {
+    return S_FALSE;
+}
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        State().module = instance;
+        DisableThreadLibraryCalls(instance);
+    } else if (reason == DLL_PROCESS_DETACH && reserved) {
+        Log("process-exit");
+    }
+    return TRUE;
+}

@@ -1,0 +1,79 @@
+// The stand-in runtime's shared state: the log, the scenario, the objects it handed out and the
+// queue of work it delivers later on the creating thread. One per process.
+#pragma once
+
+#include "browser/webview2.h"
+// The declarations above bring windows.h first.
+#include <wrl/client.h>
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "scenario.h"
+
+namespace tessaly::standin {
+
+class Environment;
+class Controller;
+class View;
+
+// UTF-16 to UTF-8 for the log.
+std::string Utf8(const wchar_t* text);
+std::string Utf8(const std::wstring& text);
+std::wstring Wide(const std::string& text);
+// A quoted log value, or null when there is no string at all.
+std::string QuoteOrNull(const wchar_t* text);
+// A copy in task memory, as the runtime hands strings out; null when `text` is null.
+LPWSTR TaskString(const wchar_t* text);
+
+struct Runtime {
+    HANDLE log = INVALID_HANDLE_VALUE;
+    HMODULE module = nullptr;
+    DWORD thread = 0;
+    HWND messageWindow = nullptr;
+    HHOOK dialogHook = nullptr;
+    std::deque<std::function<void()>> queue;
+
+    // What the scenario set up before its steps.
+    HRESULT environmentCallResult = S_OK;
+    HRESULT environmentResult = S_OK;
+    HRESULT controllerResult = S_OK;
+    bool answersView2 = true;
+    std::vector<Step> steps;
+    std::size_t nextStep = 0;
+
+    // What the program under test was given or did.
+    Microsoft::WRL::ComPtr<Environment> environment;
+    Microsoft::WRL::ComPtr<Controller> controller;
+    Microsoft::WRL::ComPtr<View> view;
+    HWND hostWindow = nullptr;
+    bool boundsSeen = false;
+
+    // The page as the scenario describes it.
+    std::wstring firstNavigation;
+    std::wstring source;
+    std::wstring title;
+    BOOL fullscreenElement = FALSE;
+    UINT64 navigationId = 0;
+    INT64 nextToken = 1;
+    std::vector<HANDLE> heldFiles;
+};
+
+Runtime& State();
+
+void Log(const std::string& line);
+
+// Runs `work` later on the creating thread, from its message loop.
+void Post(std::function<void()> work);
+
+// Every object hands out the same environment, controller and view.
+Microsoft::WRL::ComPtr<Environment> NewEnvironment();
+Microsoft::WRL::ComPtr<Controller> NewController();
+
+// Delivers the controller-completed handler's answer, then starts the scenario's steps.
+void CompleteControllerCreation(
+    Microsoft::WRL::ComPtr<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler> handler);
+
+}  // namespace tessaly::standin
