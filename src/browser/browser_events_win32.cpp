@@ -2,11 +2,13 @@
 
 #include <shellapi.h>
 
+#include "app/startup.h"
 #include "app/wide_cast.h"
 #include "browser/external_uri.h"
 #include "browser/fullscreen.h"
 #include "browser/origin.h"
 #include "browser/web_message.h"
+#include "server/resource_handler_win32.h"
 #include "window/host_window_win32.h"
 
 namespace tessaly {
@@ -85,6 +87,13 @@ void SetFullscreen(bool fullscreen) {
 }
 
 }  // namespace
+
+HRESULT OnWebResourceRequested(ICoreWebView2*, ICoreWebView2WebResourceRequestedEventArgs* args) {
+    // Every file the page loads comes from the www folder beside the program.
+    static const std::u16string contentFolder = Program.programFolder + u"www\\";
+    return HandleWebResourceRequested(Browser.environment.Get(), args, contentFolder,
+                                      PlatformFileAccess(), MappedFiles());
+}
 
 HRESULT OnDOMContentLoaded(ICoreWebView2*, ICoreWebView2DOMContentLoadedEventArgs*) {
     // Every document, not only the first: the page is on screen and has the keyboard.

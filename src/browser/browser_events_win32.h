@@ -20,6 +20,8 @@ struct BrowserReferences {
 };
 inline BrowserReferences Browser;
 
+HRESULT OnWebResourceRequested(ICoreWebView2* sender,
+                               ICoreWebView2WebResourceRequestedEventArgs* args);
 HRESULT OnDOMContentLoaded(ICoreWebView2* sender, ICoreWebView2DOMContentLoadedEventArgs* args);
 HRESULT OnDocumentTitleChanged(ICoreWebView2* sender, IUnknown* args);
 HRESULT OnNavigationStarting(ICoreWebView2* sender, ICoreWebView2NavigationStartingEventArgs* args);

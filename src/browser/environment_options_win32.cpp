@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "browser/com_object_win32.h"
 #include "browser/com_ptr_win32.h"
 
 namespace tessaly {
@@ -55,42 +56,11 @@ HRESULT ReadFlag(bool flag, BOOL* out) {
     return S_OK;
 }
 
-class EnvironmentOptions final : public ICoreWebView2EnvironmentOptions,
-                                 public ICoreWebView2EnvironmentOptions2,
-                                 public ICoreWebView2EnvironmentOptions3,
-                                 public ICoreWebView2EnvironmentOptions4,
-                                 public ICoreWebView2EnvironmentOptions5 {
+class EnvironmentOptions final
+    : public ComObject<EnvironmentOptions, ICoreWebView2EnvironmentOptions,
+                       ICoreWebView2EnvironmentOptions2, ICoreWebView2EnvironmentOptions3,
+                       ICoreWebView2EnvironmentOptions4, ICoreWebView2EnvironmentOptions5> {
   public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (!object) {
-            return E_POINTER;
-        }
-        if (iid == __uuidof(IUnknown) || iid == __uuidof(ICoreWebView2EnvironmentOptions)) {
-            *object = static_cast<ICoreWebView2EnvironmentOptions*>(this);
-        } else if (iid == __uuidof(ICoreWebView2EnvironmentOptions2)) {
-            *object = static_cast<ICoreWebView2EnvironmentOptions2*>(this);
-        } else if (iid == __uuidof(ICoreWebView2EnvironmentOptions3)) {
-            *object = static_cast<ICoreWebView2EnvironmentOptions3*>(this);
-        } else if (iid == __uuidof(ICoreWebView2EnvironmentOptions4)) {
-            *object = static_cast<ICoreWebView2EnvironmentOptions4*>(this);
-        } else if (iid == __uuidof(ICoreWebView2EnvironmentOptions5)) {
-            *object = static_cast<ICoreWebView2EnvironmentOptions5*>(this);
-        } else {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&count_); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = InterlockedDecrement(&count_);
-        if (left == 0) {
-            delete this;
-        }
-        return left;
-    }
-
     // ICoreWebView2EnvironmentOptions
     HRESULT STDMETHODCALLTYPE get_AdditionalBrowserArguments(LPWSTR* value) override {
         return CopyOut(additionalBrowserArguments_, value);
@@ -186,9 +156,6 @@ class EnvironmentOptions final : public ICoreWebView2EnvironmentOptions,
     }
 
   private:
-    ~EnvironmentOptions() = default;
-
-    LONG count_ = 1;
     OptionalText additionalBrowserArguments_;
     OptionalText language_;
     OptionalText targetCompatibleBrowserVersion_{kTargetCompatibleBrowserVersion};

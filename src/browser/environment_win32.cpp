@@ -6,7 +6,6 @@
 #include "browser/com_handler_win32.h"
 #include "browser/environment_options_win32.h"
 #include "browser/loader_win32.h"
-#include "server/resource_handler_win32.h"
 #include "server/resource_response.h"
 #include "window/host_window_win32.h"
 
@@ -49,10 +48,8 @@ void RegisterHandlers(ICoreWebView2* view, ICoreWebView2_2* view2) {
         view, &ICoreWebView2::add_DocumentTitleChanged);
     const std::u16string filter = std::u16string(VirtualOrigin) + u"*";
     view->AddWebResourceRequestedFilter(AsWide(filter), COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL);
-    ComPtr<ICoreWebView2WebResourceRequestedEventHandler> resources =
-        AdoptReference(NewWebResourceRequestedHandler(Browser.environment.Get(),
-                                                      Program.programFolder + u"www\\"));
-    view->add_WebResourceRequested(resources.Get(), nullptr);
+    Register<ICoreWebView2WebResourceRequestedEventHandler, &OnWebResourceRequested>(
+        view, &ICoreWebView2::add_WebResourceRequested);
     Register<ICoreWebView2NavigationStartingEventHandler, &OnNavigationStarting>(
         view, &ICoreWebView2::add_NavigationStarting);
     Register<ICoreWebView2PermissionRequestedEventHandler, &OnPermissionRequested>(

@@ -58,57 +58,6 @@ IStream* BodyStream(ResourceResponse& answer) {
     return stream;
 }
 
-class WebResourceRequestedHandler final : public ICoreWebView2WebResourceRequestedEventHandler {
-  public:
-    WebResourceRequestedHandler(ICoreWebView2Environment* environment, std::u16string contentFolder)
-        : environment_(environment), contentFolder_(std::move(contentFolder)) {
-        if (environment_) {
-            environment_->AddRef();
-        }
-    }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (!object) {
-            return E_POINTER;
-        }
-        if (iid == __uuidof(IUnknown) ||
-            iid == __uuidof(ICoreWebView2WebResourceRequestedEventHandler)) {
-            *object = static_cast<ICoreWebView2WebResourceRequestedEventHandler*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --references_;
-        if (left == 0) {
-            delete this;
-        }
-        return left;
-    }
-
-    HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2*,
-                                     ICoreWebView2WebResourceRequestedEventArgs* args) override {
-        return HandleWebResourceRequested(environment_, args, contentFolder_, PlatformFileAccess(),
-                                          MappedFiles());
-    }
-
-  private:
-    ~WebResourceRequestedHandler() {
-        if (environment_) {
-            environment_->Release();
-        }
-    }
-
-    ULONG references_ = 1;
-    ICoreWebView2Environment* environment_;
-    std::u16string contentFolder_;
-};
-
 }  // namespace
 
 HRESULT HandleWebResourceRequested(ICoreWebView2Environment* environment,
@@ -153,11 +102,6 @@ HRESULT HandleWebResourceRequested(ICoreWebView2Environment* environment,
     request->Release();
     CoTaskMemFree(uri);
     return S_OK;
-}
-
-ICoreWebView2WebResourceRequestedEventHandler* NewWebResourceRequestedHandler(
-    ICoreWebView2Environment* environment, std::u16string contentFolder) {
-    return new WebResourceRequestedHandler(environment, std::move(contentFolder));
 }
 
 }  // namespace tessaly

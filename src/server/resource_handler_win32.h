@@ -20,10 +20,4 @@ HRESULT HandleWebResourceRequested(ICoreWebView2Environment* environment,
                                    const std::u16string& contentFolder, FileAccess& files,
                                    MappedFileCache& cache);
 
-// The handler to register with add_WebResourceRequested: serves `contentFolder` (ending in a
-// backslash) through the platform's file access and the process-wide mapped file cache. It holds
-// a reference to `environment` and is returned with one reference for the caller.
-ICoreWebView2WebResourceRequestedEventHandler* NewWebResourceRequestedHandler(
-    ICoreWebView2Environment* environment, std::u16string contentFolder);
-
 }  // namespace tessaly

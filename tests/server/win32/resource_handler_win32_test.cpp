@@ -278,31 +278,6 @@ TEST_F(HandlerTest, AnswersAFileThatCannotBeStreamedWithA500) {
     EXPECT_EQ(environment_.status, 200);
 }
 
-TEST_F(HandlerTest, RegisteredHandlerServesThroughTheProcessWideCache) {
-    ICoreWebView2WebResourceRequestedEventHandler* handler =
-        NewWebResourceRequestedHandler(&environment_, folder_);
-    EXPECT_EQ(environment_.references, 2u);
-
-    IUnknown* unknown = nullptr;
-    ASSERT_EQ(handler->QueryInterface(__uuidof(IUnknown), reinterpret_cast<void**>(&unknown)),
-              S_OK);
-    EXPECT_EQ(unknown->Release(), 1u);
-
-    FakeArgs args;
-    args.request.uri = std::u16string(VirtualOrigin) + u"media/clip.webm";
-    args.request.headers.values[u"Range"] = u"bytes=990-";
-    EXPECT_EQ(handler->Invoke(nullptr, &args), S_OK);
-    Expect(206, u"Partial Content",
-           kClipHeaders + u"\nContent-Range: bytes 990-999/1000\nContent-Length: 10",
-           Clip().substr(990));
-    EXPECT_EQ(MappedFiles().size(), 1u);
-    ReleaseMappedFiles();
-    EXPECT_EQ(MappedFiles().size(), 0u);
-
-    EXPECT_EQ(handler->Release(), 0u);
-    EXPECT_EQ(environment_.references, 1u);
-}
-
 TEST(Win32FileAccess, KeepsAMappedFileFromBeingChanged) {
     test::TempFolder folder;
     folder.Write("clip.webm", "0123456789");
