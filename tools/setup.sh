@@ -15,6 +15,7 @@ apt-get install -y -qq --no-install-recommends \
   nlohmann-json3-dev libgtest-dev googletest libbenchmark-dev \
   libcpp-httplib-dev libzip-dev libssl-dev pkg-config \
   wine wine32 wine64 \
-  xvfb xdotool imagemagick x11-utils python3 ca-certificates >/dev/null
+  xvfb xdotool imagemagick x11-utils python3 python3-websocket chromium ca-certificates \
+  >/dev/null
 
 echo "setup: done"

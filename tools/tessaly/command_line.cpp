@@ -1,5 +1,7 @@
 #include "tessaly/command_line.h"
 
+#include <charconv>
+
 #include "tessaly/file_names.h"
 
 namespace tessaly::tool {
@@ -14,6 +16,10 @@ constexpr std::string_view kUsage =
       Checks APP, then assembles the Windows program in OUT: the program named after the app,
       package.json, the icon, www/ and, for a fixed runtime, webview2/. --zip also writes
       OUT.zip. OUT must be empty or new unless --force is given; APP is never changed.
+  tessaly serve APP [--port N] [--log FILE]
+      Serves APP/www on http://127.0.0.1:N/ (default 8080; 0 picks a free port) exactly as the
+      program answers its browser. --log appends one line per request to FILE ("-": standard
+      output).
   tessaly help
 )";
 
@@ -24,6 +30,15 @@ std::pair<std::string_view, std::optional<std::string_view>> SplitOption(std::st
         return {arg, std::nullopt};
     }
     return {arg.substr(0, equals), arg.substr(equals + 1)};
+}
+
+std::optional<int> Port(std::string_view text) {
+    int port = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), port);
+    if (error != std::errc() || end != text.data() + text.size() || port < 0 || port > 65535) {
+        return std::nullopt;
+    }
+    return port;
 }
 
 }  // namespace
@@ -42,16 +57,20 @@ std::variant<Command, std::string> ParseCommandLine(const std::vector<std::strin
         command.kind = Command::Kind::Check;
     } else if (name == "pack") {
         command.kind = Command::Kind::Pack;
+    } else if (name == "serve") {
+        command.kind = Command::Kind::Serve;
     } else {
         return "unknown command \"" + name + "\"";
     }
     const bool packing = command.kind == Command::Kind::Pack;
+    const bool serving = command.kind == Command::Kind::Serve;
     bool haveApp = false;
     bool haveOut = false;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const auto [option, attached] = SplitOption(args[i]);
         const bool takesValue =
-            packing && (option == "-o" || option == "--output" || option == "--exe");
+            (packing && (option == "-o" || option == "--output" || option == "--exe")) ||
+            (serving && (option == "--port" || option == "--log"));
         if (takesValue) {
             std::optional<std::string> text;
             if (attached) {
@@ -62,7 +81,15 @@ std::variant<Command, std::string> ParseCommandLine(const std::vector<std::strin
             if (!text) {
                 return std::string(option) + " needs a value";
             }
-            if (option == "--exe") {
+            if (option == "--port") {
+                const std::optional<int> port = Port(*text);
+                if (!port) {
+                    return "--port needs a number from 0 to 65535, not \"" + *text + "\"";
+                }
+                command.port = *port;
+            } else if (option == "--log") {
+                command.log = PathFromUtf8(*text);
+            } else if (option == "--exe") {
                 command.exe = PathFromUtf8(*text);
             } else {
                 command.out = PathFromUtf8(*text);

@@ -11,13 +11,16 @@
 namespace tessaly::tool {
 
 struct Command {
-    enum class Kind { Help, Check, Pack } kind = Kind::Help;
+    enum class Kind { Help, Check, Pack, Serve } kind = Kind::Help;
     std::filesystem::path app;
     // pack
     std::filesystem::path out;
     std::optional<std::filesystem::path> exe;
     bool zip = false;
     bool force = false;
+    // serve
+    int port = 8080;
+    std::optional<std::filesystem::path> log;
 };
 
 // The command, or what is wrong with the arguments. `args` are the arguments after the program

@@ -1,4 +1,4 @@
-// tessaly: checks and packs a packaged HTML5 app for the Windows program.
+// tessaly: checks, packs and serves a packaged HTML5 app for the Windows program.
 #include <iostream>
 #include <string>
 #include <variant>
@@ -10,6 +10,7 @@
 #include "tessaly/file_names.h"
 #include "tessaly/pack.h"
 #include "tessaly/progress.h"
+#include "tessaly/serve.h"
 
 namespace {
 
@@ -52,6 +53,8 @@ int Run(const std::vector<std::string>& args) {
             return Pack({command.app, command.out, command.exe.value_or(DefaultProgram()),
                          command.zip, command.force, StandardErrorIsTerminal()},
                         std::cout, std::cerr);
+        case Command::Kind::Serve:
+            return Serve({command.app, command.port, command.log}, std::cout, std::cerr);
     }
     return 2;
 }

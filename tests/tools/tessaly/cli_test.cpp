@@ -82,6 +82,7 @@ TEST(TessalyProgram, ExplainsBadArguments) {
         {{}, 0, "Usage:"},
         {{"pack", "somewhere"}, 2, "pack needs the output folder"},
         {{"frobnicate"}, 2, "unknown command"},
+        {{"serve", "/nonexistent-folder", "--port", "0"}, 1, "not a folder"},
     };
     for (const auto& c : cases) {
         const Outcome run = Tessaly(c.arguments);

@@ -37,6 +37,12 @@ TEST(ParseCommandLine, ReadsEachCommand) {
     }
     const Command plain = Parsed({"pack", "app", "-o", "out"});
     EXPECT_FALSE(plain.zip || plain.force || plain.exe);
+
+    const Command serve = Parsed({"serve", "app", "--port", "0", "--log=-"});
+    EXPECT_EQ(serve.kind, Command::Kind::Serve);
+    EXPECT_EQ(serve.port, 0);
+    EXPECT_EQ(serve.log, "-");
+    EXPECT_EQ(Parsed({"serve", "app"}).port, 8080);
 }
 
 TEST(ParseCommandLine, SaysWhatIsWrong) {
@@ -49,6 +55,10 @@ TEST(ParseCommandLine, SaysWhatIsWrong) {
         {{"pack", "app", "-o"}, "-o needs a value"},
         {{"pack", "app", "-o", "x", "--port", "1"}, "unknown option --port"},
         {{"pack", "app", "-o", "x", "--zip=yes"}, "unknown option --zip=yes"},
+        {{"serve", "app", "--port", "65536"}, "--port needs a number from 0 to 65535"},
+        {{"serve", "app", "--port", "-1"}, "--port needs a number"},
+        {{"serve", "app", "--port=80x"}, "--port needs a number"},
+        {{"serve", "app", "-o", "x"}, "unknown option -o"},
     };
     for (const auto& [args, message] : cases) {
         const auto result = ParseCommandLine(args);
