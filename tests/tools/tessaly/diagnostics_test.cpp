@@ -42,14 +42,5 @@ TEST(FormatDiagnostic, PrintsThePartsThatAreKnown) {
               "demo: error: no such folder");
 }
 
-TEST(CountSummary, CountsErrorsAndWarnings) {
-    const Diagnostic error{Severity::Error, "", 0, 0, ""};
-    const Diagnostic warning{Severity::Warning, "", 0, 0, ""};
-    EXPECT_EQ(CountSummary({}), "0 errors, 0 warnings");
-    EXPECT_EQ(CountSummary({error, warning, warning}), "1 error, 2 warnings");
-    EXPECT_FALSE(HasErrors({warning}));
-    EXPECT_TRUE(HasErrors({warning, error}));
-}
-
 }  // namespace
 }  // namespace tessaly::tool

@@ -10,29 +10,6 @@ void PrintTo(const HttpHeader& header, std::ostream* out) {
 
 namespace {
 
-TEST(VirtualUriOf, PutsTheTargetUnderTheVirtualOrigin) {
-    EXPECT_EQ(VirtualUriOf("/index.html?v=1"), u"https://tessaly.example/index.html?v=1");
-    EXPECT_EQ(VirtualUriOf("/"), u"https://tessaly.example/");
-    EXPECT_EQ(VirtualUriOf("//x"), u"https://tessaly.example//x");
-    // Not origin-form: left as it is, for the content server to refuse.
-    EXPECT_EQ(VirtualUriOf("*"), u"https://tessaly.example/*");
-    EXPECT_EQ(VirtualUriOf("/caf\xC3\xA9"), u"https://tessaly.example/caf\u00e9");
-}
-
-TEST(HttpHeadersOf, SplitsEachLineAtItsFirstColon) {
-    ResourceResponse answer;
-    answer.headerLines = {u"Cache-Control: no-store", u"Content-Range: bytes 0-9/10",
-                          u"Content-Type: text/html; charset=utf-8", u"Content-Length: 10"};
-    const std::vector<HttpHeader> expected = {{"Cache-Control", "no-store"},
-                                              {"Content-Range", "bytes 0-9/10"},
-                                              {"Content-Type", "text/html; charset=utf-8"},
-                                              {"Content-Length", "10"}};
-    EXPECT_EQ(HttpHeadersOf(answer), expected);
-    EXPECT_EQ(ContentLengthOf(answer), 10u);
-    answer.headerLines.pop_back();
-    EXPECT_EQ(ContentLengthOf(answer), std::nullopt);
-}
-
 TEST(WireHeaders, KeepsTheAnswerAndOnlyWhatHttpNeeds) {
     const std::vector<HttpHeader> added = {{"Content-Type", "text/plain"},
                                            {"Content-Length", "14"},
