@@ -13,8 +13,9 @@ apt-get install -y -qq --no-install-recommends \
   cmake ninja-build g++ clang libclang-rt-14-dev clang-format \
   mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix \
   nlohmann-json3-dev libgtest-dev googletest libbenchmark-dev \
-  libcpp-httplib-dev \
+  libcpp-httplib-dev libzip-dev libssl-dev pkg-config \
   wine wine32 wine64 \
-  xvfb xdotool imagemagick x11-utils python3 ca-certificates >/dev/null
+  xvfb xdotool imagemagick x11-utils python3 python3-websocket chromium ca-certificates \
+  >/dev/null
 
 echo "setup: done"

@@ -1,0 +1,317 @@
+#include "tessaly/check.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#include "temp_folder.h"
+
+namespace tessaly::tool {
+namespace {
+
+namespace fs = std::filesystem;
+using AppFolder = test::TempFolder;
+
+constexpr Severity E = Severity::Error;
+constexpr Severity W = Severity::Warning;
+
+// One diagnostic as a row expects it: every text in `parts` must be in the message.
+struct Expected {
+    Severity severity;
+    std::string file;
+    int line;
+    int column;
+    std::vector<std::string> parts;
+};
+
+struct BrokenApp {
+    const char* label;
+    std::function<void(AppFolder&)> make;  // changes the minimal working app
+    std::vector<Expected> expected;        // in the order they are reported
+};
+
+void ExpectDiagnostics(const BrokenApp& app, const std::vector<Diagnostic>& found) {
+    SCOPED_TRACE(app.label);
+    std::string all;
+    for (const Diagnostic& d : found) {
+        all += FormatDiagnostic("APP", d) + "\n";
+    }
+    ASSERT_EQ(found.size(), app.expected.size()) << all;
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        const Expected& want = app.expected[i];
+        EXPECT_EQ(found[i].severity, want.severity) << all;
+        EXPECT_EQ(found[i].file, want.file) << all;
+        EXPECT_EQ(found[i].line, want.line) << all;
+        EXPECT_EQ(found[i].column, want.column) << all;
+        for (const std::string& part : want.parts) {
+            EXPECT_NE(found[i].message.find(part), std::string::npos)
+                << "\"" << part << "\" not in: " << found[i].message;
+        }
+    }
+}
+
+void RunCases(const std::vector<BrokenApp>& cases) {
+    for (const BrokenApp& broken : cases) {
+        AppFolder app;
+        app.Write("package.json", R"({"name": "demo"})");
+        app.Write("www/index.html", "<!doctype html>");
+        broken.make(app);
+        ExpectDiagnostics(broken, CheckApp(app.path()).diagnostics);
+    }
+}
+
+TEST(CheckApp, AcceptsAWorkingApp) {
+    AppFolder app;
+    app.Write("package.json", R"({"name": "demo", "window": {"icon": "art\\icon.png"},
+                                  "settings": {"distribution-mode": "fixed"}})");
+    app.Write("art/icon.png", "png");
+    app.Write("webview2/msedgewebview2.exe", "exe");
+    app.Write("www/index.html", "<!doctype html>");
+    app.Write("www/Sub Folder/caf\xC3\xA9 #1.png", "png");
+    const CheckResult result = CheckApp(app.path());
+    EXPECT_TRUE(result.diagnostics.empty()) << FormatDiagnostic("APP", result.diagnostics[0]);
+    ASSERT_TRUE(result.settings);
+    EXPECT_EQ(result.settings->name, u"demo");
+    EXPECT_EQ(result.settings->distributionMode, DistributionMode::Fixed);
+}
+
+TEST(CheckApp, ReportsSyntaxErrorsWhereTheyAre) {
+    RunCases({
+        {"a comma before a closing brace",
+         [](AppFolder& a) {
+             a.Write("package.json", "{\"name\": \"demo\",\n  \"window\": {\"width\": 800,}\n}");
+         },
+         {{E, "package.json", 2, 27, {"syntax error", "unexpected '}'"}}}},
+        {"columns count characters, not bytes",
+         [](AppFolder& a) {
+             a.Write("package.json",
+                     "{\"name\": \"Gr\xC3\xBC\xC3\x9F"
+                     "e\",\n"
+                     "  \"title\": \"\xC3\x9Cn\xC3\xAF"
+                     "c\xC3\xB6"
+                     "d\xC3\xA9\" x}");
+         },
+         {{E, "package.json", 2, 22, {"syntax error"}}}},
+        {"the end of the text",
+         [](AppFolder& a) { a.Write("package.json", "{\"name\": \"demo\""); },
+         {{E, "package.json", 1, 16, {"unexpected end of input"}}}},
+        {"a byte-order mark takes no column",
+         [](AppFolder& a) { a.Write("package.json", "\xEF\xBB\xBF{\"name\": 'demo'}"); },
+         {{E, "package.json", 1, 10, {"syntax error"}}}},
+        {"a comment",
+         [](AppFolder& a) { a.Write("package.json", "{\"name\": \"demo\"} // x"); },
+         {{E, "package.json", 1, 18, {"syntax error"}}}},
+        {"no package.json",
+         [](AppFolder& a) { fs::remove(a.path() / "package.json"); },
+         {{E, "package.json", 0, 0, {"missing"}}}},
+        {"an empty package.json",
+         [](AppFolder& a) { a.Write("package.json", ""); },
+         {{E, "package.json", 0, 0, {"empty"}}}},
+    });
+}
+
+TEST(CheckApp, ExplainsTheLoadersFaults) {
+    RunCases({
+        {"a top-level array",
+         [](AppFolder& a) { a.Write("package.json", "[1]"); },
+         {{E, "package.json", 0, 0, {"invalid name", "top-level value is an array"}}}},
+        {"no name",
+         [](AppFolder& a) { a.Write("package.json", "{}"); },
+         {{E, "package.json", 0, 0, {"invalid name", "\"name\" is missing"}}}},
+        {"an empty name",
+         [](AppFolder& a) { a.Write("package.json", R"({"name": ""})"); },
+         {{E, "package.json", 0, 0, {"invalid name", "\"name\" is empty"}}}},
+        // After a bad name the rest of the document is still checked, and the start page too.
+        {"a number for a name, and a mode in capitals",
+         [](AppFolder& a) {
+             a.Write("package.json",
+                     R"({"name": 7, "main": "start.html",
+                         "settings": {"distribution-mode": "Fixed"}})");
+         },
+         {{E, "package.json", 0, 0, {"invalid name", "\"name\" is a number, not a string"}},
+          {E, "package.json", 0, 0, {"invalid distribution mode", "\"Fixed\"", "lower case"}}}},
+        {"a bad name, then a missing start page",
+         [](AppFolder& a) { a.Write("package.json", R"({"name": "", "main": "start.html"})"); },
+         {{E, "package.json", 0, 0, {"invalid name"}},
+          {E,
+           "package.json",
+           0,
+           0,
+           {"start page \"start.html\"", "www/start.html does not exist"}}}},
+        {"a NUL byte ends the document",
+         [](AppFolder& a) { a.Write("package.json", std::string("{\"name\": \"x\"}\n\0{", 16)); },
+         {{W, "package.json", 2, 1, {"NUL byte", "nothing after it"}}}},
+    });
+}
+
+TEST(CheckApp, WarnsAboutMembersThatFallBackToDefaults) {
+    RunCases({
+        {"members of the wrong type",
+         [](AppFolder& a) {
+             a.Write("package.json", R"({"name": "demo", "main": ["index.html"],
+                 "window": {"title": 5, "width": "800", "height": true, "resizable": 0,
+                            "icon": null},
+                 "chromium-args": false,
+                 "settings": {"distribution-mode": 1, "enable-devtools": "no"},
+                 "messages": {"downloading": {}}})");
+         },
+         {{W, "package.json", 0, 0, {"\"main\" is an array, not a string", "\"index.html\""}},
+          {W, "package.json", 0, 0, {"\"window.title\" is a number", "\"Windows Tessaly\""}},
+          {W, "package.json", 0, 0, {"\"window.width\" is a string, not a number", "1024"}},
+          {W, "package.json", 0, 0, {"\"window.height\" is a boolean, not a number", "768"}},
+          {W, "package.json", 0, 0, {"\"window.icon\" is null, not a string", "no icon"}},
+          {W, "package.json", 0, 0, {"\"window.resizable\" is a number, not a boolean", "true"}},
+          {W, "package.json", 0, 0, {"\"chromium-args\" is a boolean, not a string"}},
+          {W,
+           "package.json",
+           0,
+           0,
+           {"\"settings.distribution-mode\" is a number", "\"evergreen\""}},
+          {W, "package.json", 0, 0, {"\"settings.enable-devtools\" is a string", "true"}},
+          {W,
+           "package.json",
+           0,
+           0,
+           {"\"messages.downloading\" is an object", "\"Downloading...\""}}}},
+        {"containers that are not objects",
+         [](AppFolder& a) {
+             a.Write("package.json", R"({"name": "demo", "window": [], "settings": "fixed"})");
+         },
+         {{W, "package.json", 0, 0, {"\"window\" is an array, not an object", "its default"}},
+          {W, "package.json", 0, 0, {"\"settings\" is a string, not an object"}}}},
+        {"numbers read otherwise than written",
+         [](AppFolder& a) {
+             a.Write("package.json", R"({"name": "demo",
+                 "window": {"width": 800.9, "height": 4294967297}})");
+         },
+         {{W, "package.json", 0, 0, {"\"window.width\" is 800.9", "uses 800 "}},
+          {W, "package.json", 0, 0, {"\"window.height\" is 4294967297", "uses 1 "}}}},
+        {"members in the wrong object",
+         [](AppFolder& a) {
+             a.Write("package.json", R"({"name": "demo", "title": "Hi",
+                 "window": {"chromium-args": "--x"}, "messages": {"enable-devtools": false}})");
+         },
+         {{W, "package.json", 0, 0, {"\"title\" at the top level is ignored", "\"window.title\""}},
+          {W, "package.json", 0, 0, {"\"window.chromium-args\" is ignored", "\"chromium-args\""}},
+          {W,
+           "package.json",
+           0,
+           0,
+           {"\"messages.enable-devtools\" is ignored", "\"settings.enable-devtools\""}}}},
+        {"a name that cannot be a folder",
+         [](AppFolder& a) { a.Write("package.json", R"({"name": "a:b"})"); },
+         {{W, "package.json", 0, 0, {"\"a:b\" cannot be a Windows folder name", "':'"}}}},
+    });
+}
+
+TEST(CheckApp, ReportsWhatTheProgramNeedsBesidePackageJson) {
+    RunCases({
+        {"no www folder",
+         [](AppFolder& a) { fs::remove_all(a.path() / "www"); },
+         {{E, "www", 0, 0, {"missing"}}}},
+        {"a missing start page",
+         [](AppFolder& a) { a.Write("package.json", R"({"name": "d", "main": "app/main.html"})"); },
+         {{E, "package.json", 0, 0, {"\"app/main.html\"", "www/app/main.html does not exist"}}}},
+        {"a start page that is a folder",
+         [](AppFolder& a) {
+             a.Write("package.json", R"({"name": "d", "main": "app"})");
+             a.Write("www/app/index.html", "");
+         },
+         {{E, "package.json", 0, 0, {"www/app is a folder"}}}},
+        {"an empty start page",
+         [](AppFolder& a) { a.Write("package.json", R"({"name": "d", "main": ""})"); },
+         {{E, "package.json", 0, 0, {"names the www folder itself"}}}},
+        // The browser resolves "." and ".." and reads backslashes as slashes; queries name no file.
+        {"a start page the browser normalises",
+         [](AppFolder& a) {
+             a.Write("package.json", R"({"name": "d", "main": ".\\app/../index.html?v=2#top"})");
+         },
+         {}},
+        {"a missing icon",
+         [](AppFolder& a) {
+             a.Write("package.json", R"({"name": "d", "window": {"icon": "art\\app.ico"}})");
+         },
+         {{E, "art/app.ico", 0, 0, {"icon \"art\\app.ico\" does not exist"}}}},
+        {"an icon outside the app",
+         [](AppFolder& a) {
+             a.Write("package.json", R"({"name": "d", "window": {"icon": "../app.ico"}})");
+         },
+         {{E, "package.json", 0, 0, {"\"../app.ico\"", "inside the app folder"}}}},
+        {"an icon Windows cannot decode",
+         [](AppFolder& a) {
+             a.Write("package.json", R"({"name": "d", "window": {"icon": "app.svg"}})");
+             a.Write("app.svg", "<svg/>");
+         },
+         {{W, "app.svg", 0, 0, {"not an image format", "no icon"}}}},
+        {"fixed mode without a runtime",
+         [](AppFolder& a) {
+             a.Write("package.json",
+                     R"({"name": "d", "settings": {"distribution-mode": "fixed"}})");
+         },
+         {{E, "webview2", 0, 0, {"missing", "\"fixed\""}}}},
+        {"a fixed runtime folder without the browser",
+         [](AppFolder& a) {
+             a.Write("package.json",
+                     R"({"name": "d", "settings": {"distribution-mode": "fixed"}})");
+             a.Write("webview2/readme.txt", "");
+         },
+         {{W, "webview2", 0, 0, {"no msedgewebview2.exe"}}}},
+        {"a runtime folder in evergreen mode",
+         [](AppFolder& a) { a.Write("webview2/x.dll", ""); },
+         {{W, "webview2", 0, 0, {"not packed", "\"evergreen\""}}}},
+    });
+}
+
+#ifndef _WIN32
+// Names Windows cannot hold can only be made where the file system allows them.
+TEST(CheckApp, ReportsFilesTheProgramCanNeverServe) {
+    RunCases({
+        {"names that differ only in letter case",
+         [](AppFolder& a) {
+             a.Write("www/img/Logo.png", "1");
+             a.Write("www/img/logo.png", "2");
+             a.Write("www/img/LOGO.PNG", "3");
+         },
+         {{E, "www/img/Logo.png", 0, 0, {"differs from www/img/LOGO.PNG only in letter case"}},
+          {E, "www/img/logo.png", 0, 0, {"differs from www/img/LOGO.PNG"}}}},
+        {"folders that differ only in letter case are reported once",
+         [](AppFolder& a) {
+             a.Write("www/Media/a.ogg", "1");
+             a.Write("www/media/a.ogg", "2");
+             a.Write("www/media/b.ogg", "3");
+         },
+         {{E, "www/media", 0, 0, {"differs from www/Media", "the files in this folder"}}}},
+        {"names Windows forbids or reads otherwise",
+         [](AppFolder& a) {
+             a.Write("www/a:b.js", "");
+             a.Write("www/notes.", "");
+             a.Write("www/aux.js", "");
+             a.Write("www/CON/x.js", "");  // the folder is reported, not each file in it
+             a.Write("www/what?.txt", "");
+             a.Write("www/tab\t.txt", "");
+         },
+         {{E, "www/CON", 0, 0, {"\"CON\"", "device", "the files in this folder"}},
+          {E, "www/a:b.js", 0, 0, {"\"a:b.js\" holds ':'"}},
+          {E, "www/aux.js", 0, 0, {"\"aux.js\"", "device"}},
+          {E, "www/notes.", 0, 0, {"ends with a dot or a space"}},
+          {E, "www/tab\t.txt", 0, 0, {"control character"}},
+          {E, "www/what?.txt", 0, 0, {"holds '?'"}}}},
+        {"a name that is not UTF-8",
+         [](AppFolder& a) { std::ofstream(a.path() / "www" / std::string("\xFF.png")) << "x"; },
+         {{E, "www/\xEF\xBF\xBD.png", 0, 0, {"not valid Unicode"}}}},
+        {"links to folders and broken links",
+         [](AppFolder& a) {
+             a.Write("shared/lib.js", "");
+             fs::create_directory_symlink(a.path() / "shared", a.path() / "www" / "lib");
+             fs::create_symlink(a.path() / "nowhere", a.path() / "www" / "gone.js");
+         },
+         {{W, "www/gone.js", 0, 0, {"neither a file nor a folder"}},
+          {W, "www/lib", 0, 0, {"link to a folder"}}}},
+    });
+}
+#endif
+
+}  // namespace
+}  // namespace tessaly::tool

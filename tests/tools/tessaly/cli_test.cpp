@@ -1,0 +1,94 @@
+// The tessaly program itself: its exit codes and what it prints.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "temp_folder.h"
+
+namespace {
+
+using tessaly::test::TempFolder;
+
+struct Outcome {
+    int exitCode = -1;
+    std::string output;  // standard output and standard error
+};
+
+// The program run with `arguments`, each passed on as it is.
+Outcome Tessaly(const std::vector<std::string>& arguments) {
+    std::string command = "'" TESSALY_TOOL "'";
+    for (const std::string& argument : arguments) {
+        command.append(" '").append(argument).append("'");
+    }
+    command.append(" 2>&1");
+    Outcome run;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) {
+        return run;
+    }
+    std::array<char, 4096> buffer;
+    while (const std::size_t count = fread(buffer.data(), 1, buffer.size(), pipe)) {
+        run.output.append(buffer.data(), count);
+    }
+    const int status = pclose(pipe);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+TEST(TessalyProgram, ChecksTheExampleApp) {
+    const Outcome run = Tessaly({"check", TESSALY_EXAMPLE_APP});
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("no problems found"), std::string::npos) << run.output;
+}
+
+TEST(TessalyProgram, FailsTheCheckOnErrorsOnly) {
+    TempFolder app;
+    app.Write("package.json", R"({"name": "demo", "window": {"width": "wide"}})");
+    app.Write("www/index.html", "");
+    Outcome run = Tessaly({"check", app.path().string()});
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("0 errors, 1 warning"), std::string::npos) << run.output;
+
+    app.Write("package.json", "{\"name\": \"demo\",}");
+    run = Tessaly({"check", app.path().string()});
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_NE(run.output.find("package.json:1:17: error: syntax error"), std::string::npos)
+        << run.output;
+}
+
+TEST(TessalyProgram, PacksTheExampleApp) {
+    TempFolder work;
+    work.Write("Tessaly.exe", "MZ stand-in");
+    const auto out = work.path() / "dist" / "hello";
+    const Outcome run = Tessaly({"pack", TESSALY_EXAMPLE_APP, "-o", out.string(), "--zip", "--exe",
+                                 (work.path() / "Tessaly.exe").string()});
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_TRUE(std::filesystem::is_regular_file(out / "hello.exe"));
+    EXPECT_TRUE(std::filesystem::is_regular_file(out / "www" / "media" / "clip.webm"));
+    EXPECT_TRUE(std::filesystem::is_regular_file(work.path() / "dist" / "hello.zip"));
+    EXPECT_NE(run.output.find("hello.exe"), std::string::npos) << run.output;
+}
+
+TEST(TessalyProgram, ExplainsBadArguments) {
+    const struct {
+        std::vector<std::string> arguments;
+        int exitCode;
+        const char* says;
+    } cases[] = {
+        {{}, 0, "Usage:"},
+        {{"pack", "somewhere"}, 2, "pack needs the output folder"},
+        {{"frobnicate"}, 2, "unknown command"},
+        {{"serve", "/nonexistent-folder", "--port", "0"}, 1, "not a folder"},
+    };
+    for (const auto& c : cases) {
+        const Outcome run = Tessaly(c.arguments);
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.says << ": " << run.output;
+        EXPECT_NE(run.output.find(c.says), std::string::npos) << run.output;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,120 @@
+#include "tessaly/command_line.h"
+
+#include <charconv>
+
+#include "tessaly/file_names.h"
+
+namespace tessaly::tool {
+namespace {
+
+constexpr std::string_view kUsage =
+    R"(Usage:
+  tessaly check APP
+      Reports what keeps APP (a folder with package.json and www/) from working as a Windows
+      program. Exits with 1 when there are errors; warnings do not fail.
+  tessaly pack APP -o OUT [--zip] [--force] [--exe TESSALY_EXE]
+      Checks APP, then assembles the Windows program in OUT: the program named after the app,
+      package.json, the icon, www/ and, for a fixed runtime, webview2/. --zip also writes
+      OUT.zip. OUT must be empty or new unless --force is given; APP is never changed.
+  tessaly serve APP [--port N] [--log FILE]
+      Serves APP/www on http://127.0.0.1:N/ (default 8080; 0 picks a free port) exactly as the
+      program answers its browser. --log appends one line per request to FILE ("-": standard
+      output).
+  tessaly help
+)";
+
+// Splits "--name=value" into its two parts; "--name" alone has no value.
+std::pair<std::string_view, std::optional<std::string_view>> SplitOption(std::string_view arg) {
+    const std::size_t equals = arg.find('=');
+    if (!arg.starts_with("--") || equals == std::string_view::npos) {
+        return {arg, std::nullopt};
+    }
+    return {arg.substr(0, equals), arg.substr(equals + 1)};
+}
+
+std::optional<int> Port(std::string_view text) {
+    int port = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), port);
+    if (error != std::errc() || end != text.data() + text.size() || port < 0 || port > 65535) {
+        return std::nullopt;
+    }
+    return port;
+}
+
+}  // namespace
+
+std::string_view Usage() {
+    return kUsage;
+}
+
+std::variant<Command, std::string> ParseCommandLine(const std::vector<std::string>& args) {
+    Command command;
+    if (args.empty() || args[0] == "help" || args[0] == "--help" || args[0] == "-h") {
+        return command;
+    }
+    const std::string& name = args[0];
+    if (name == "check") {
+        command.kind = Command::Kind::Check;
+    } else if (name == "pack") {
+        command.kind = Command::Kind::Pack;
+    } else if (name == "serve") {
+        command.kind = Command::Kind::Serve;
+    } else {
+        return "unknown command \"" + name + "\"";
+    }
+    const bool packing = command.kind == Command::Kind::Pack;
+    const bool serving = command.kind == Command::Kind::Serve;
+    bool haveApp = false;
+    bool haveOut = false;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const auto [option, attached] = SplitOption(args[i]);
+        const bool takesValue =
+            (packing && (option == "-o" || option == "--output" || option == "--exe")) ||
+            (serving && (option == "--port" || option == "--log"));
+        if (takesValue) {
+            std::optional<std::string> text;
+            if (attached) {
+                text = std::string(*attached);
+            } else if (i + 1 < args.size()) {
+                text = args[++i];
+            }
+            if (!text) {
+                return std::string(option) + " needs a value";
+            }
+            if (option == "--port") {
+                const std::optional<int> port = Port(*text);
+                if (!port) {
+                    return "--port needs a number from 0 to 65535, not \"" + *text + "\"";
+                }
+                command.port = *port;
+            } else if (option == "--log") {
+                command.log = PathFromUtf8(*text);
+            } else if (option == "--exe") {
+                command.exe = PathFromUtf8(*text);
+            } else {
+                command.out = PathFromUtf8(*text);
+                haveOut = true;
+            }
+        } else if (packing && !attached && option == "--zip") {
+            command.zip = true;
+        } else if (packing && !attached && option == "--force") {
+            command.force = true;
+        } else if (option.starts_with("-") && option != "-") {
+            return "unknown option " + args[i] + " for " + name;
+        } else if (!haveApp) {
+            command.app = PathFromUtf8(args[i]);
+            haveApp = true;
+        } else {
+            return "more than one APP for " + name + ": \"" + args[i] + "\"";
+        }
+    }
+    if (!haveApp) {
+        return name + " needs the app folder APP";
+    }
+    if (packing && !haveOut) {
+        return "pack needs the output folder: -o OUT";
+    }
+    return command;
+}
+
+}  // namespace tessaly::tool

@@ -1,0 +1,32 @@
+// The tessaly command line.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace tessaly::tool {
+
+struct Command {
+    enum class Kind { Help, Check, Pack, Serve } kind = Kind::Help;
+    std::filesystem::path app;
+    // pack
+    std::filesystem::path out;
+    std::optional<std::filesystem::path> exe;
+    bool zip = false;
+    bool force = false;
+    // serve
+    int port = 8080;
+    std::optional<std::filesystem::path> log;
+};
+
+// The command, or what is wrong with the arguments. `args` are the arguments after the program
+// name, UTF-8. Options take their value as the next argument or after '='.
+std::variant<Command, std::string> ParseCommandLine(const std::vector<std::string>& args);
+
+std::string_view Usage();
+
+}  // namespace tessaly::tool

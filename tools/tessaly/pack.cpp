@@ -1,0 +1,299 @@
+#include "tessaly/pack.h"
+
+#include <algorithm>
+#include <fstream>
+#include <map>
+#include <stdexcept>
+#include <vector>
+
+#include "app/text.h"
+#include "tessaly/check.h"
+#include "tessaly/file_names.h"
+#include "tessaly/progress.h"
+#include "tessaly/zip_archive.h"
+
+namespace tessaly::tool {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::size_t kCopyChunk = std::size_t{1} << 20;
+
+class PlanBuilder {
+  public:
+    void AddFile(const fs::path& source, const std::string& destination) {
+        std::error_code error;
+        const std::uintmax_t size = fs::file_size(source, error);
+        Add({source, destination, false, error ? 0 : size});
+    }
+
+    void AddFolder(const std::string& destination) { Add({{}, destination, true, 0}); }
+
+    // Each folder that leads to `destination`, outermost first.
+    void AddFoldersOf(const std::string& destination) {
+        for (std::size_t slash = destination.find('/'); slash != std::string::npos;
+             slash = destination.find('/', slash + 1)) {
+            AddFolder(destination.substr(0, slash));
+        }
+    }
+
+    void AddTree(const fs::path& folder, const std::string& destination) {
+        AddFolder(destination);
+        for (const FolderEntry& entry : ListFolder(folder)) {
+            if (entry.relative.empty()) {
+                continue;  // not valid Unicode: check reports it as an error
+            }
+            const std::string name = destination + "/" + entry.relative;
+            if (entry.kind == FolderEntry::Kind::Folder) {
+                AddFolder(name);
+            } else if (entry.kind == FolderEntry::Kind::File) {
+                AddFile(entry.path, name);
+            }
+        }
+    }
+
+    PackPlan Finish() { return std::move(plan_); }
+
+  private:
+    void Add(PackItem item) {
+        const auto [known, added] =
+            written_.emplace(FoldedName(item.destination), plan_.items.size());
+        if (!added) {
+            const PackItem& earlier = plan_.items[known->second];
+            const bool same = earlier.folder == item.folder &&
+                              (item.folder || fs::equivalent(earlier.source, item.source, error_));
+            if (!same && plan_.conflict.empty()) {
+                plan_.conflict = "two files would be written as " + item.destination + ": " +
+                                 Describe(earlier) + " and " + Describe(item);
+            }
+            return;
+        }
+        plan_.bytes += item.size;
+        plan_.items.push_back(std::move(item));
+    }
+
+    static std::string Describe(const PackItem& item) {
+        return item.folder ? "a folder" : Utf8Path(item.source);
+    }
+
+    PackPlan plan_;
+    std::error_code error_;
+    std::map<std::string, std::size_t> written_;
+};
+
+fs::path Resolved(const fs::path& path) {
+    std::error_code error;
+    fs::path resolved = fs::weakly_canonical(fs::absolute(path), error);
+    return error ? fs::absolute(path).lexically_normal() : resolved;
+}
+
+// True when `path` is `folder` or lies somewhere inside it.
+bool IsWithin(const fs::path& path, const fs::path& folder) {
+    auto inner = path.begin();
+    for (auto outer = folder.begin(); outer != folder.end(); ++outer, ++inner) {
+        if (outer->empty() && std::next(outer) == folder.end()) {
+            break;  // the empty name after a trailing separator
+        }
+        if (inner == path.end() || *inner != *outer) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool IsEmptyFolder(const fs::path& folder) {
+    std::error_code error;
+    return fs::is_empty(folder, error) && !error;
+}
+
+void CopyFile(const fs::path& from, const fs::path& to, ProgressBar& progress) {
+    std::ifstream in(from, std::ios::binary);
+    std::ofstream out(to, std::ios::binary | std::ios::trunc);
+    if (!in || !out) {
+        throw std::runtime_error("cannot copy " + Utf8Path(from) + " to " + Utf8Path(to));
+    }
+    std::vector<char> buffer(kCopyChunk);
+    while (in) {
+        in.read(buffer.data(), std::streamsize(buffer.size()));
+        const std::streamsize count = in.gcount();
+        if (count > 0 && !out.write(buffer.data(), count)) {
+            break;
+        }
+        progress.Advance(std::uint64_t(count));
+    }
+    out.close();
+    if (in.bad() || !in.eof() || !out) {
+        throw std::runtime_error("cannot copy " + Utf8Path(from) + " to " + Utf8Path(to));
+    }
+    std::error_code ignored;
+    fs::last_write_time(to, fs::last_write_time(from, ignored), ignored);
+}
+
+void EmptyFolder(const fs::path& folder) {
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+        fs::remove_all(entry.path());
+    }
+}
+
+// One line per top-level entry of OUT; a folder with its count of files and their size.
+void PrintMade(std::ostream& out, const fs::path& folder, const PackPlan& plan) {
+    struct Summary {
+        bool folder = false;
+        std::size_t files = 0;
+        std::uintmax_t bytes = 0;
+    };
+    std::vector<std::pair<std::string, Summary>> top;
+    for (const PackItem& item : plan.items) {
+        const std::string name = item.destination.substr(0, item.destination.find('/'));
+        if (top.empty() || top.back().first != name) {
+            top.push_back({name, {}});
+        }
+        Summary& summary = top.back().second;
+        summary.folder = summary.folder || item.folder;
+        summary.files += item.folder ? 0 : 1;
+        summary.bytes += item.size;
+    }
+    out << "Made " << Utf8Path(folder) << ":\n";
+    for (const auto& [name, summary] : top) {
+        std::string line = "  " + name + (summary.folder ? "/" : "");
+        line.resize(std::max<std::size_t>(line.size() + 2, 28), ' ');
+        if (summary.folder) {
+            line += std::to_string(summary.files) + (summary.files == 1 ? " file, " : " files, ");
+        }
+        out << line << FormatSize(summary.bytes) << '\n';
+    }
+}
+
+}  // namespace
+
+PackPlan PlanPack(const fs::path& app, const PackageSettings& settings, const fs::path& exe) {
+    PlanBuilder plan;
+    plan.AddFile(exe, WideToUtf8(ProgramFileName(settings.name)));
+    plan.AddFile(app / "package.json", "package.json");
+    if (const std::optional<std::string> icon = IconPath(settings)) {
+        const fs::path normal = PathFromUtf8(*icon).lexically_normal();
+        const std::u8string destination = normal.generic_u8string();
+        plan.AddFoldersOf(std::string(destination.begin(), destination.end()));
+        plan.AddFile(app / normal, std::string(destination.begin(), destination.end()));
+    }
+    plan.AddTree(app / "www", "www");
+    if (settings.distributionMode == DistributionMode::Fixed) {
+        plan.AddTree(app / "webview2", "webview2");
+    }
+    return plan.Finish();
+}
+
+fs::path ZipPathFor(const fs::path& out) {
+    fs::path folder = out.lexically_normal();
+    if (folder.filename().empty()) {
+        folder = folder.parent_path();  // "dist/hello/" names the folder "dist/hello"
+    }
+    return folder.parent_path() / (folder.filename().native() + fs::path(".zip").native());
+}
+
+std::optional<std::string> RefusalToPack(const PackOptions& options) {
+    std::error_code error;
+    const fs::path app = Resolved(options.app);
+    const fs::path out = Resolved(options.out);
+    const fs::path exe = Resolved(options.exe);
+    const std::string outText = Utf8Path(options.out);
+    if (options.exe.empty()) {
+        return "no program to copy: name the built Tessaly.exe with --exe";
+    }
+    if (!fs::is_regular_file(exe, error)) {
+        return "no program at " + Utf8Path(options.exe) +
+               ": build it with ./tools/build.sh, or give its path with --exe";
+    }
+    if (IsWithin(out, app)) {
+        return outText + " lies inside the app folder " + Utf8Path(options.app) +
+               ", and pack never writes into the app";
+    }
+    if (IsWithin(app, out)) {
+        return "the app folder lies inside " + outText + ", and pack never writes over the app";
+    }
+    if (IsWithin(exe, out)) {
+        return "the program " + Utf8Path(options.exe) + " lies inside " + outText +
+               ", which pack would replace";
+    }
+    if (fs::exists(out, error) && !fs::is_directory(out, error)) {
+        return outText + " exists and is not a folder";
+    }
+    if (fs::exists(out, error) && !IsEmptyFolder(out) && !options.force) {
+        return outText + " is not empty; give --force to replace what it holds";
+    }
+    if (options.zip) {
+        const fs::path zip = ZipPathFor(options.out);
+        if (!CanWriteZip()) {
+            return "this build of tessaly cannot write zips";
+        }
+        if (IsWithin(Resolved(zip), app)) {
+            return Utf8Path(zip) +
+                   " lies inside the app folder, and pack never writes into the app";
+        }
+        if (fs::is_directory(zip, error)) {
+            return Utf8Path(zip) + " is a folder";
+        }
+        if (fs::exists(zip, error) && !options.force) {
+            return Utf8Path(zip) + " exists; give --force to replace it";
+        }
+    }
+    return std::nullopt;
+}
+
+int Pack(const PackOptions& options, std::ostream& out, std::ostream& err) {
+    const CheckResult check = CheckApp(options.app);
+    for (const Diagnostic& diagnostic : check.diagnostics) {
+        err << FormatDiagnostic(options.app, diagnostic) << '\n';
+    }
+    if (HasErrors(check.diagnostics) || !check.settings) {
+        err << "pack: " << Utf8Path(options.app) << " has errors ("
+            << CountSummary(check.diagnostics) << "); nothing was written\n";
+        return 1;
+    }
+    if (const auto refusal = RefusalToPack(options)) {
+        err << "pack: " << *refusal << "; nothing was written\n";
+        return 1;
+    }
+    try {
+        const PackPlan plan = PlanPack(options.app, *check.settings, options.exe);
+        if (!plan.conflict.empty()) {
+            err << "pack: " << plan.conflict << "; nothing was written\n";
+            return 1;
+        }
+        const bool large = options.progress && plan.bytes >= kLargeApp;
+        if (fs::exists(options.out)) {
+            EmptyFolder(options.out);
+        }
+        fs::create_directories(options.out);
+        ProgressBar copying(err, large, plan.bytes);
+        for (const PackItem& item : plan.items) {
+            const fs::path target = options.out / PathFromUtf8(item.destination);
+            if (item.folder) {
+                fs::create_directory(target);
+            } else {
+                CopyFile(item.source, target, copying);
+            }
+        }
+        copying.Finish();
+        PrintMade(out, options.out, plan);
+        if (options.zip) {
+            const fs::path zip = ZipPathFor(options.out);
+            const std::string top = Utf8Path(ZipPathFor(options.out).stem());
+            ProgressBar zipping(err, large, plan.bytes);
+            std::uint64_t zipped = 0;
+            WriteZip(zip, options.out, top, plan.items, [&](double fraction) {
+                const auto bytes = std::uint64_t(fraction * double(plan.bytes));
+                zipping.Advance(bytes > zipped ? bytes - zipped : 0);
+                zipped = std::max(zipped, bytes);
+            });
+            zipping.Finish();
+            out << "Made " << Utf8Path(zip) << ": " << FormatSize(fs::file_size(zip)) << '\n';
+        }
+    } catch (const std::exception& failure) {
+        err << "pack: " << failure.what() << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace tessaly::tool

@@ -1,0 +1,57 @@
+// `tessaly pack`: the Windows program assembled from an app, in a folder of its own.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "app/package_settings.h"
+
+namespace tessaly::tool {
+
+struct PackOptions {
+    std::filesystem::path app;
+    std::filesystem::path out;
+    std::filesystem::path exe;  // the built Tessaly.exe
+    bool zip = false;           // also write OUT.zip beside OUT
+    bool force = false;         // replace what OUT and OUT.zip hold
+    bool progress = false;      // draw a progress bar for a large app
+};
+
+// One file or folder that pack writes into OUT.
+struct PackItem {
+    std::filesystem::path source;  // empty for a folder
+    std::string destination;       // relative to OUT, UTF-8, '/' between names
+    bool folder = false;
+    std::uintmax_t size = 0;
+};
+
+struct PackPlan {
+    std::vector<PackItem> items;  // in the order they are written; folders before their files
+    std::uintmax_t bytes = 0;
+    // Set when two different sources would land on one name in OUT (as Windows compares names).
+    std::string conflict;
+};
+
+// What OUT holds after a pack: the program named after the app, package.json, the icon file,
+// www/ whole, and webview2/ whole when the app ships a fixed runtime. Links to folders and
+// special files are left out (check reports them).
+PackPlan PlanPack(const std::filesystem::path& app, const PackageSettings& settings,
+                  const std::filesystem::path& exe);
+
+// OUT.zip, beside OUT.
+std::filesystem::path ZipPathFor(const std::filesystem::path& out);
+
+// Why pack must not write anything, or nothing when it may. Pack never writes into the app
+// folder, never empties a folder that holds the app or the program it copies, and replaces a
+// non-empty OUT or an existing zip only with --force.
+std::optional<std::string> RefusalToPack(const PackOptions& options);
+
+// The whole command: check the app, refuse or empty OUT, copy byte for byte, zip. Prints what it
+// made to `out` and diagnostics and failures to `err`. Returns the exit code.
+int Pack(const PackOptions& options, std::ostream& out, std::ostream& err);
+
+}  // namespace tessaly::tool
