@@ -5,7 +5,6 @@
 
 #include "app/text.h"
 #include "server/file_access.h"
-#include "server/mapped_file_cache.h"
 
 namespace tessaly {
 namespace {
@@ -55,15 +54,6 @@ class PosixFileAccess final : public FileAccess {
 FileAccess& PlatformFileAccess() {
     static PosixFileAccess files;
     return files;
-}
-
-MappedFileCache& MappedFiles() {
-    static MappedFileCache cache(PlatformFileAccess());
-    return cache;
-}
-
-void ReleaseMappedFiles() {
-    MappedFiles().ReleaseMappedFiles();
 }
 
 }  // namespace tessaly

@@ -3,7 +3,6 @@
 
 #include "app/wide_cast.h"
 #include "server/file_access.h"
-#include "server/mapped_file_cache.h"
 
 namespace tessaly {
 namespace {
@@ -63,15 +62,6 @@ class Win32FileAccess final : public FileAccess {
 FileAccess& PlatformFileAccess() {
     static Win32FileAccess files;
     return files;
-}
-
-MappedFileCache& MappedFiles() {
-    static MappedFileCache cache(PlatformFileAccess());
-    return cache;
-}
-
-void ReleaseMappedFiles() {
-    MappedFiles().ReleaseMappedFiles();
 }
 
 }  // namespace tessaly
