@@ -22,6 +22,8 @@ import sys
 import threading
 import time
 
+from xvfb import Xvfb
+
 TITLE = "E2E App"
 FIXED_CAPTION = "Windows Tessaly"
 BOX_PACKAGE_MISSING = ("Failed to load package.json. Check the file is in the same folder as "
@@ -65,22 +67,11 @@ def wait_until(probe, what, timeout=TIMEOUT):
 
 
 class Display:
-    """A private Xvfb server; -displayfd lets it pick a free display number itself."""
+    """A private X display, with the window look-ups and screenshots the runs need."""
 
     def __init__(self):
-        read, write = os.pipe()
-        self.process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-            pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write)
-        number = b""
-        with os.fdopen(read, "rb") as pipe:
-            while not number.endswith(b"\n"):
-                chunk = pipe.read(1)
-                if not chunk:
-                    raise Failure("Xvfb did not start")
-                number += chunk
-        self.name = ":" + number.decode().strip()
+        self.server = Xvfb("1024x768x24")
+        self.name = self.server.display
 
     def xdotool(self, *args):
         result = subprocess.run(["xdotool", *args], env=dict(os.environ, DISPLAY=self.name),
@@ -112,8 +103,7 @@ class Display:
         return tuple(int(n) for n in size.split("x"))
 
     def stop(self):
-        self.process.terminate()
-        self.process.wait(timeout=10)
+        self.server.stop()
 
 
 class Wine:

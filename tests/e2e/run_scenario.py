@@ -22,6 +22,8 @@ import sys
 import tempfile
 import time
 
+from xvfb import Xvfb
+
 WINE_ENV = {
     "WINEDEBUG": "-all",
     # No Mono or Gecko install prompts: nothing here needs them.
@@ -87,36 +89,6 @@ def write_browser_script(path, log):
         script.write("#!/bin/sh\n# Stands in for a web browser: writes down what it was asked "
                      "to open.\nprintf '%%s\\n' \"$*\" >> '%s'\n" % log)
     os.chmod(path, 0o755)
-
-
-class Xvfb:
-    """An X server of its own on the first free display, as Xvfb itself picks it."""
-
-    def __init__(self, screen):
-        read_end, write_end = os.pipe()
-        self.process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", screen, "-nolisten", "tcp"],
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        number = b""
-        with os.fdopen(read_end, "rb") as pipe:
-            while not number.endswith(b"\n"):
-                chunk = pipe.read(1)
-                if not chunk:
-                    break
-                number += chunk
-        if not number.strip():
-            self.stop()
-            raise RuntimeError("Xvfb did not start")
-        self.display = ":" + number.decode().strip()
-
-    def stop(self):
-        self.process.terminate()
-        try:
-            self.process.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            self.process.kill()
-            self.process.wait()
 
 
 def lay_out_program(run_dir, exe, dll, arch, app):
