@@ -45,6 +45,8 @@ struct Runtime {
     ULONGLONG responseBodyLimit = 0;
     std::vector<Step> steps;
     std::size_t nextStep = 0;
+    // The process's reserved address space when the first step began.
+    ULONGLONG reservedAtStart = 0;
 
     // What the program under test was given or did.
     Microsoft::WRL::ComPtr<Environment> environment;
