@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <fstream>
 #include <mutex>
 #include <thread>
 
@@ -237,6 +238,38 @@ TEST_F(ServeTest, CapsOpenEndedRangesOfLargeFiles) {
         EXPECT_EQ(result->get_header_value("Content-Range"), c.contentRange);
         EXPECT_TRUE(result->body == large.substr(c.first, c.count)) << c.range;
     }
+}
+
+TEST_F(ServeTest, ServesSpansPast4GiB) {
+    // Sparse, with a mark just past 4 GiB and one at the end.
+    const auto path = www_ / "media" / "long.webm";
+    {
+        std::ofstream file(path, std::ios::binary);
+        file.seekp(std::streamoff(std::uint64_t{1} << 32));
+        file.write("past 4 GiB", 10);
+        file.seekp(std::streamoff((std::uint64_t{5} << 30) - 3));
+        file.write("end", 3);
+    }
+    const struct {
+        const char* range;
+        const char* contentRange;
+        std::string start;
+    } cases[] = {
+        {"bytes=4294967296-", "bytes 4294967296-4303355903/5368709120", "past 4 GiB"},
+        {"bytes=5368709117-5368709119", "bytes 5368709117-5368709119/5368709120", "end"},
+        {"bytes=-3", "bytes 5368709117-5368709119/5368709120", "end"},
+    };
+    for (const auto& c : cases) {
+        const Request request{"GET", "/media/long.webm", c.range};
+        ExpectSameAnswer(request);
+        const httplib::Result result = Send(request);
+        ASSERT_TRUE(result);
+        EXPECT_EQ(result->get_header_value("Content-Range"), c.contentRange);
+        EXPECT_TRUE(result->body.starts_with(c.start)) << c.range;
+    }
+    const httplib::Result past = Send({"GET", "/media/long.webm", "bytes=5368709120-"});
+    ASSERT_TRUE(past);
+    EXPECT_EQ(past->status, 416);
 }
 
 TEST_F(ServeTest, LogsEachAnswer) {
