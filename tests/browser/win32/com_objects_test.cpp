@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
 #include <string>
 
 namespace tessaly {
@@ -44,6 +45,27 @@ TEST(ComHandler, AnswersForItsOwnInterfaceOnlyAndForwardsInvoke) {
     EXPECT_EQ(handler->Invoke(E_ABORT, nullptr), S_OK);
     EXPECT_EQ(g_invocations, 1);
     EXPECT_EQ(g_lastError, E_ABORT);
+}
+
+// An exception must never unwind into the runtime, which would end the process.
+HRESULT ThrowingCallback(HRESULT error, ICoreWebView2Environment*) {
+    if (error == E_OUTOFMEMORY) {
+        throw std::bad_alloc();
+    }
+    throw 1;
+}
+
+HRESULT AnswerAfterThrow(HRESULT, ICoreWebView2Environment*) noexcept {
+    return S_FALSE;
+}
+
+TEST(ComHandler, StopsEveryExceptionAtTheRuntimesDoor) {
+    using Interface = ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler;
+    auto plain = ComHandler<Interface, &ThrowingCallback>::Create();
+    EXPECT_EQ(plain->Invoke(E_OUTOFMEMORY, nullptr), E_UNEXPECTED);
+    EXPECT_EQ(plain->Invoke(S_OK, nullptr), E_UNEXPECTED);
+    auto answering = ComHandler<Interface, &ThrowingCallback, &AnswerAfterThrow>::Create();
+    EXPECT_EQ(answering->Invoke(E_OUTOFMEMORY, nullptr), S_FALSE);
 }
 
 TEST(ComHandler, StartsWithOneReferenceForItsCreator) {
