@@ -1,7 +1,8 @@
 // Prints what Windows itself reads of a program's version information and icons, one
 // "key=value" line each, for the packed-program test to compare with what pack wrote.
-#include <shellapi.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstring>
