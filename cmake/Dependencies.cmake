@@ -11,6 +11,16 @@ endif()
 add_library(tessaly_json INTERFACE)
 target_include_directories(tessaly_json SYSTEM INTERFACE ${TESSALY_JSON_INCLUDE})
 
+# stb (image decoding, scaling and PNG writing) is header-only too; the same kind of folder.
+set(TESSALY_STB_INCLUDE ${CMAKE_BINARY_DIR}/deps/stb-include)
+file(MAKE_DIRECTORY ${TESSALY_STB_INCLUDE})
+file(CREATE_LINK /usr/include/stb ${TESSALY_STB_INCLUDE}/stb SYMBOLIC)
+if(NOT EXISTS /usr/include/stb/stb_image_resize.h)
+    message(FATAL_ERROR "stb not found: run tools/setup.sh")
+endif()
+add_library(tessaly_stb INTERFACE)
+target_include_directories(tessaly_stb SYSTEM INTERFACE ${TESSALY_STB_INCLUDE})
+
 if(TESSALY_BUILD_TESTS)
     if(CMAKE_CROSSCOMPILING)
         # Debian ships GoogleTest's sources; build them with the cross compiler. They define the

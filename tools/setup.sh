@@ -13,9 +13,10 @@ apt-get install -y -qq --no-install-recommends \
   cmake ninja-build g++ clang libclang-rt-14-dev clang-format \
   mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix \
   nlohmann-json3-dev libgtest-dev googletest libbenchmark-dev \
-  libcpp-httplib-dev libzip-dev libssl-dev pkg-config \
+  libcpp-httplib-dev libzip-dev libssl-dev pkg-config libstb-dev \
   wine wine32 wine64 \
   xvfb xdotool imagemagick x11-utils python3 python3-websocket chromium ca-certificates \
+  osslsigncode nsis icoutils openssl \
   >/dev/null
 
 echo "setup: done"

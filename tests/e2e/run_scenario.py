@@ -123,22 +123,38 @@ def quote(text):
     return '"' + "".join(out) + '"'
 
 
-def run(args):
-    work_dir = os.path.abspath(args.work_dir or os.path.join(tempfile.gettempdir(),
-                                                             "tessaly-scenarios"))
+def new_run(work_dir, name):
+    """A run folder with its own Wine prefix, whose browser only writes down what it opens.
+    Returns the folder and the prefix."""
+    work_dir = os.path.abspath(work_dir or os.path.join(tempfile.gettempdir(),
+                                                        "tessaly-scenarios"))
     pristine = pristine_prefix(work_dir)
     os.makedirs(os.path.join(work_dir, "runs"), exist_ok=True)
-    name = os.path.splitext(os.path.basename(args.scenario))[0]
     run_dir = tempfile.mkdtemp(prefix=name + "-", dir=os.path.join(work_dir, "runs"))
-
     prefix = os.path.join(run_dir, "prefix")
     copy_prefix(pristine, prefix)
-    browser_log = os.path.join(run_dir, "browser.log")
     script = os.path.join(run_dir, "browser.sh")
-    write_browser_script(script, browser_log)
+    write_browser_script(script, os.path.join(run_dir, "browser.log"))
     send_browser_to(prefix, script)
+    return run_dir, prefix
 
-    exe = lay_out_program(run_dir, args.exe, args.dll, args.arch, args.app)
+
+def run(args):
+    name = os.path.splitext(os.path.basename(args.scenario))[0]
+    run_dir, prefix = new_run(args.work_dir, name)
+    if args.program_folder:
+        # A program folder as pack made it, run as it is.
+        program = os.path.join(run_dir, "program")
+        shutil.copytree(args.program_folder, program)
+        exe = os.path.join(program, os.path.basename(args.exe))
+    else:
+        exe = lay_out_program(run_dir, args.exe, args.dll, args.arch, args.app)
+    return run_program(args, run_dir, prefix, exe), run_dir
+
+
+def run_program(args, run_dir, prefix, exe):
+    """Runs `exe` in the run's prefix with the scenario; returns the lines to compare."""
+    browser_log = os.path.join(run_dir, "browser.log")
     standin_log = os.path.join(run_dir, "standin.log")
 
     xvfb = Xvfb(args.screen)
@@ -170,7 +186,7 @@ def run(args):
         with open(browser_log, encoding="utf-8", errors="replace") as log:
             lines += ["shell-open " + quote(url) for url in log.read().splitlines()]
     lines.append(exit_line)
-    return lines, run_dir
+    return lines
 
 
 PLACEHOLDER = re.compile(r"<<(\*|[A-Za-z0-9_-]+)>>")
@@ -226,8 +242,10 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__,
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--exe", required=True, help="the Windows program under test")
-    parser.add_argument("--dll", required=True, help="the stand-in EmbeddedBrowserWebView.dll")
-    parser.add_argument("--arch", choices=["x86", "x64"], required=True,
+    parser.add_argument("--program-folder",
+                        help="a whole program folder, run as it is; --exe names the program in it")
+    parser.add_argument("--dll", help="the stand-in EmbeddedBrowserWebView.dll")
+    parser.add_argument("--arch", choices=["x86", "x64"],
                         help="the program's architecture: which runtime folder it looks in")
     parser.add_argument("--app", help="folder copied as the program folder (package.json, www)")
     parser.add_argument("--scenario", required=True)
@@ -238,6 +256,8 @@ def main():
     parser.add_argument("--keep", action="store_true", help="keep the run folder on success")
     parser.add_argument("--write-actual", help="also write the actual log to this file")
     args = parser.parse_args()
+    if not args.program_folder and not (args.dll and args.arch):
+        parser.error("--dll and --arch are needed to lay out the program folder")
 
     started = time.monotonic()
     actual, run_dir = run(args)

@@ -13,7 +13,9 @@
 #include "server/file_access.h"
 #include "server/mapped_file_cache.h"
 #include "server/resource_response.h"
+#include "tessaly/branding.h"
 #include "tessaly/file_names.h"
+#include "tessaly/version_info.h"
 
 namespace tessaly::tool {
 namespace {
@@ -129,6 +131,43 @@ std::string SyntaxMessage(const Json::parse_error& error) {
     const std::size_t at = what.find("parse error");
     const std::size_t colon = at == std::string::npos ? at : what.find(": ", at);
     return colon == std::string::npos ? what : what.substr(colon + 2);
+}
+
+// Where the value of the top-level member `key` starts in well-formed JSON `text` (the last
+// one when the key is written twice, as the loader keeps), or nothing.
+std::optional<std::size_t> TopLevelValueAt(std::string_view text, std::string_view key) {
+    text = text.substr(0, text.find('\0'));
+    auto skipSpace = [&](std::size_t i) {
+        while (i < text.size() &&
+               (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r')) {
+            ++i;
+        }
+        return i;
+    };
+    std::optional<std::size_t> found;
+    int depth = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        const char c = text[i];
+        if (c == '"') {
+            std::size_t end = i + 1;
+            while (end < text.size() && text[end] != '"') {
+                end += text[end] == '\\' ? 2 : 1;
+            }
+            const std::string_view token = text.substr(i, end + 1 - i);
+            i = skipSpace(end + 1);
+            // A string followed by a colon is a key; at depth 1 it is a top-level member.
+            if (depth == 1 && i < text.size() && text[i] == ':') {
+                const Json name = Json::parse(token, nullptr, false);
+                if (name.is_string() && name.get<std::string>() == key) {
+                    found = skipSpace(i + 1);
+                }
+            }
+            continue;
+        }
+        depth += (c == '{' || c == '[') ? 1 : (c == '}' || c == ']') ? -1 : 0;
+        ++i;
+    }
+    return found;
 }
 
 // The page path as the browser asks for it: backslashes read as slashes, and "." and ".."
@@ -258,6 +297,7 @@ class Checker {
                 PositionOfByte(text, nul));
         }
         CheckMembers(Json::parse(text.c_str(), nullptr, false, false));
+        CheckBranding(Json::parse(text.c_str(), nullptr, false, false), text);
         CheckNameAsFolder(settings.name);
         return settings;
     }
@@ -348,6 +388,38 @@ class Checker {
                 Warning("package.json",
                         MemberName(container, rule.key) + " is ignored; the program reads " + name);
             }
+        }
+    }
+
+    // The members pack writes into the program's version information.
+    void CheckBranding(const Json& root, const std::string& text) {
+        auto at = [&](std::string_view key) {
+            const std::optional<std::size_t> value = TopLevelValueAt(text, key);
+            return value ? PositionOfByte(text, *value) : TextPosition{0, 0};
+        };
+        auto present = [&](const char* key) { return root.is_object() && root.contains(key); };
+        const Json& version = Member(root, "version");
+        if (present("version") &&
+            !(version.is_string() && ParseVersion(version.get<std::string>()))) {
+            Add(Severity::Error, "package.json",
+                "\"version\" is " + (version.is_string() ? version.dump() : Described(version)) +
+                    ", not a version such as \"1.2.3\": up to four whole numbers from 0 to 65535 "
+                    "between dots, optionally followed by -suffix or +suffix",
+                at("version"));
+        }
+        const Json& author = Member(root, "author");
+        if (present("author") && AuthorName(author).empty()) {
+            Add(Severity::Warning, "package.json",
+                "\"author\" holds no name (a string such as \"Name <mail> (web site)\", or an "
+                "object with a \"name\" string); the program names no company",
+                at("author"));
+        }
+        const Json& copyright = Member(root, "copyright");
+        if (present("copyright") && !copyright.is_string()) {
+            Add(Severity::Warning, "package.json",
+                "\"copyright\" is " + Described(copyright) +
+                    ", not a string; the program states no copyright",
+                at("copyright"));
         }
     }
 

@@ -12,10 +12,15 @@ constexpr std::string_view kUsage =
   tessaly check APP
       Reports what keeps APP (a folder with package.json and www/) from working as a Windows
       program. Exits with 1 when there are errors; warnings do not fail.
-  tessaly pack APP -o OUT [--zip] [--force] [--exe TESSALY_EXE]
+  tessaly pack APP -o OUT [--zip] [--force] [--exe TESSALY_EXE] [--installer]
+               [--sign CERT.pfx [--sign-password-env VARIABLE] [--timestamp URL]]
       Checks APP, then assembles the Windows program in OUT: the program named after the app,
-      package.json, the icon, www/ and, for a fixed runtime, webview2/. --zip also writes
-      OUT.zip. OUT must be empty or new unless --force is given; APP is never changed.
+      with the app's icon and version information, package.json, the icon, www/ and, for a
+      fixed runtime, webview2/. --zip also writes OUT.zip. --installer also writes
+      OUT/NAME-setup.exe (needs makensis). --sign signs the program and the installer with the
+      certificate (needs osslsigncode); its password is read from the environment variable
+      --sign-password-env names, and --timestamp names an RFC 3161 time-stamping server. OUT
+      must be empty or new unless --force is given; APP is never changed.
   tessaly serve APP [--port N] [--log FILE]
       Serves APP/www on http://127.0.0.1:N/ (default 8080; 0 picks a free port) exactly as the
       program answers its browser. --log appends one line per request to FILE ("-": standard
@@ -69,7 +74,9 @@ std::variant<Command, std::string> ParseCommandLine(const std::vector<std::strin
     for (std::size_t i = 1; i < args.size(); ++i) {
         const auto [option, attached] = SplitOption(args[i]);
         const bool takesValue =
-            (packing && (option == "-o" || option == "--output" || option == "--exe")) ||
+            (packing &&
+             (option == "-o" || option == "--output" || option == "--exe" || option == "--sign" ||
+              option == "--sign-password-env" || option == "--timestamp")) ||
             (serving && (option == "--port" || option == "--log"));
         if (takesValue) {
             std::optional<std::string> text;
@@ -91,6 +98,12 @@ std::variant<Command, std::string> ParseCommandLine(const std::vector<std::strin
                 command.log = PathFromUtf8(*text);
             } else if (option == "--exe") {
                 command.exe = PathFromUtf8(*text);
+            } else if (option == "--sign") {
+                command.sign = PathFromUtf8(*text);
+            } else if (option == "--sign-password-env") {
+                command.signPasswordVariable = *text;
+            } else if (option == "--timestamp") {
+                command.timestampUrl = *text;
             } else {
                 command.out = PathFromUtf8(*text);
                 haveOut = true;
@@ -99,6 +112,8 @@ std::variant<Command, std::string> ParseCommandLine(const std::vector<std::strin
             command.zip = true;
         } else if (packing && !attached && option == "--force") {
             command.force = true;
+        } else if (packing && !attached && option == "--installer") {
+            command.installer = true;
         } else if (option.starts_with("-") && option != "-") {
             return "unknown option " + args[i] + " for " + name;
         } else if (!haveApp) {
@@ -113,6 +128,9 @@ std::variant<Command, std::string> ParseCommandLine(const std::vector<std::strin
     }
     if (packing && !haveOut) {
         return "pack needs the output folder: -o OUT";
+    }
+    if (!command.sign && (!command.signPasswordVariable.empty() || !command.timestampUrl.empty())) {
+        return "--sign-password-env and --timestamp need --sign CERT.pfx";
     }
     return command;
 }

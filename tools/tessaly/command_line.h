@@ -18,6 +18,10 @@ struct Command {
     std::optional<std::filesystem::path> exe;
     bool zip = false;
     bool force = false;
+    std::optional<std::filesystem::path> sign;  // a PKCS#12 certificate file
+    std::string signPasswordVariable;
+    std::string timestampUrl;
+    bool installer = false;
     // serve
     int port = 8080;
     std::optional<std::filesystem::path> log;

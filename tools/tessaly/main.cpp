@@ -49,10 +49,21 @@ int Run(const std::vector<std::string>& args) {
             return 0;
         case Command::Kind::Check:
             return RunCheck(command);
-        case Command::Kind::Pack:
-            return Pack({command.app, command.out, command.exe.value_or(DefaultProgram()),
-                         command.zip, command.force, StandardErrorIsTerminal()},
-                        std::cout, std::cerr);
+        case Command::Kind::Pack: {
+            PackOptions options;
+            options.app = command.app;
+            options.out = command.out;
+            options.exe = command.exe.value_or(DefaultProgram());
+            options.zip = command.zip;
+            options.force = command.force;
+            options.progress = StandardErrorIsTerminal();
+            if (command.sign) {
+                options.sign =
+                    SignOptions{*command.sign, command.signPasswordVariable, command.timestampUrl};
+            }
+            options.installer = command.installer;
+            return Pack(options, std::cout, std::cerr);
+        }
         case Command::Kind::Serve:
             return Serve({command.app, command.port, command.log}, std::cout, std::cerr);
     }

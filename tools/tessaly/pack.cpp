@@ -3,12 +3,16 @@
 #include <algorithm>
 #include <fstream>
 #include <map>
+#include <random>
 #include <stdexcept>
 #include <vector>
 
+#include "app/file_bytes.h"
 #include "app/text.h"
+#include "tessaly/branding.h"
 #include "tessaly/check.h"
 #include "tessaly/file_names.h"
+#include "tessaly/installer.h"
 #include "tessaly/progress.h"
 #include "tessaly/zip_archive.h"
 
@@ -127,6 +131,62 @@ void CopyFile(const fs::path& from, const fs::path& to, ProgressBar& progress) {
     }
     std::error_code ignored;
     fs::last_write_time(to, fs::last_write_time(from, ignored), ignored);
+}
+
+// A private folder for what pack makes before it writes OUT, removed with its contents.
+class Staging {
+  public:
+    Staging() {
+        std::random_device random;
+        for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+            const fs::path candidate =
+                fs::temp_directory_path() / ("tessaly-pack-" + std::to_string(random()));
+            if (fs::create_directory(candidate)) {
+                fs::permissions(candidate, fs::perms::owner_all);
+                path_ = candidate;
+            }
+        }
+        if (path_.empty()) {
+            throw std::runtime_error("cannot make a private folder in " +
+                                     Utf8Path(fs::temp_directory_path()));
+        }
+    }
+    ~Staging() {
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+    }
+    Staging(const Staging&) = delete;
+    Staging& operator=(const Staging&) = delete;
+    const fs::path& path() const { return path_; }
+
+  private:
+    fs::path path_;
+};
+
+// The installer of what `plan` holds, made in `work`, for the program there.
+fs::path MakeInstaller(const PackPlan& plan, const Branding& branding, const ProgramFace& face,
+                       const std::optional<SignOptions>& sign, const fs::path& work) {
+    const fs::path icon = work / "installer.ico";
+    std::ofstream(icon, std::ios::binary) << face.ico;
+    InstallerSpec spec;
+    spec.name = branding.internalName;
+    spec.title = branding.productName;
+    spec.publisher = branding.company;
+    spec.copyright = branding.copyright;
+    const std::u16string* version = face.version.String(u"ProductVersion");
+    spec.version = version ? *version : Utf8ToWide(VersionText(face.version.productVersion));
+    spec.versionNumbers = face.version.productVersion;
+    spec.programFile = branding.originalFilename;
+    spec.icon = icon;
+    for (const PackItem& item : plan.items) {
+        spec.items.push_back({item.folder ? fs::path() : item.source, item.destination});
+    }
+    const fs::path setup = work / PathFromUtf8(WideToUtf8(InstallerFileName(spec.name)));
+    BuildInstaller(spec, setup, work);
+    if (sign) {
+        SignFile(setup, *sign, WideToUtf8(spec.title) + " Setup", work);
+    }
+    return setup;
 }
 
 void EmptyFolder(const fs::path& folder) {
@@ -250,16 +310,49 @@ int Pack(const PackOptions& options, std::ostream& out, std::ostream& err) {
             << CountSummary(check.diagnostics) << "); nothing was written\n";
         return 1;
     }
-    if (const auto refusal = RefusalToPack(options)) {
+    std::optional<std::string> refusal = RefusalToPack(options);
+    if (!refusal && options.sign) {
+        refusal = RefusalToSign(*options.sign);
+    }
+    if (!refusal && options.installer) {
+        refusal = RefusalToBuildInstaller();
+    }
+    if (refusal) {
         err << "pack: " << *refusal << "; nothing was written\n";
         return 1;
     }
+    std::optional<Staging> staging;
+    PackPlan plan;
     try {
-        const PackPlan plan = PlanPack(options.app, *check.settings, options.exe);
+        plan = PlanPack(options.app, *check.settings, options.exe);
         if (!plan.conflict.empty()) {
             err << "pack: " << plan.conflict << "; nothing was written\n";
             return 1;
         }
+        staging.emplace();
+        const std::string packageJson = ReadFileBytes((options.app / "package.json").u16string());
+        const Branding branding = BrandingOf(options.app, *check.settings, packageJson);
+        const fs::path program = staging->path() / "program.exe";
+        BrandProgram(options.exe, branding, program);
+        const ProgramFace face = ReadProgramFace(program);  // before a signature is added
+        if (options.sign) {
+            SignFile(program, *options.sign, WideToUtf8(branding.productName), staging->path());
+        }
+        PackItem& programItem = plan.items.front();  // PlanPack puts the program first
+        plan.bytes = plan.bytes - programItem.size + fs::file_size(program);
+        programItem.source = program;
+        programItem.size = fs::file_size(program);
+        if (options.installer) {
+            const fs::path setup =
+                MakeInstaller(plan, branding, face, options.sign, staging->path());
+            plan.items.push_back({setup, Utf8Path(setup.filename()), false, fs::file_size(setup)});
+            plan.bytes += plan.items.back().size;
+        }
+    } catch (const std::exception& failure) {
+        err << "pack: " << failure.what() << "; nothing was written\n";
+        return 1;
+    }
+    try {
         const bool large = options.progress && plan.bytes >= kLargeApp;
         if (fs::exists(options.out)) {
             EmptyFolder(options.out);

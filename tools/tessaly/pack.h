@@ -9,16 +9,19 @@
 #include <vector>
 
 #include "app/package_settings.h"
+#include "tessaly/signing.h"
 
 namespace tessaly::tool {
 
 struct PackOptions {
     std::filesystem::path app;
     std::filesystem::path out;
-    std::filesystem::path exe;  // the built Tessaly.exe
-    bool zip = false;           // also write OUT.zip beside OUT
-    bool force = false;         // replace what OUT and OUT.zip hold
-    bool progress = false;      // draw a progress bar for a large app
+    std::filesystem::path exe;        // the built Tessaly.exe
+    bool zip = false;                 // also write OUT.zip beside OUT
+    bool force = false;               // replace what OUT and OUT.zip hold
+    bool progress = false;            // draw a progress bar for a large app
+    std::optional<SignOptions> sign;  // sign the program (and the installer) with Authenticode
+    bool installer = false;           // also write OUT/<name>-setup.exe
 };
 
 // One file or folder that pack writes into OUT.
@@ -50,8 +53,11 @@ std::filesystem::path ZipPathFor(const std::filesystem::path& out);
 // non-empty OUT or an existing zip only with --force.
 std::optional<std::string> RefusalToPack(const PackOptions& options);
 
-// The whole command: check the app, refuse or empty OUT, copy byte for byte, zip. Prints what it
-// made to `out` and diagnostics and failures to `err`. Returns the exit code.
+// The whole command: check the app, refuse, make the program with the app's icon and version
+// information (signed when asked) and the installer when asked, then empty OUT, copy, zip.
+// Everything that can fail for a reason of the app's, the program's or the certificate's is
+// done before OUT is touched. Prints what it made to `out` and diagnostics and failures to
+// `err`. Returns the exit code.
 int Pack(const PackOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace tessaly::tool

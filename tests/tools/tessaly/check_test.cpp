@@ -140,6 +140,21 @@ TEST(CheckApp, ExplainsTheLoadersFaults) {
            0,
            0,
            {"start page \"start.html\"", "www/start.html does not exist"}}}},
+        {"what pack writes into the program's version information, malformed",
+         [](AppFolder& a) {
+             a.Write("package.json",
+                     "{\"name\": \"demo\",\n  \"version\": \"v1.2\",\n  \"author\": "
+                     "{\"email\": \"a@b\"},\n  \"copyright\": 2024, \"version\": \"1.70000\"}");
+         },
+         {{E, "package.json", 4, 33, {"\"version\" is \"1.70000\"", "such as \"1.2.3\""}},
+          {W, "package.json", 3, 13, {"\"author\" holds no name"}},
+          {W, "package.json", 4, 16, {"\"copyright\" is a number"}}}},
+        {"what pack writes into the program's version information, well formed",
+         [](AppFolder& a) {
+             a.Write("package.json", R"({"name": "demo", "version": "1.2.3-beta.1",
+                 "author": "Ann Example <ann@example.com>", "copyright": "(c) Ann"})");
+         },
+         {}},
         {"a NUL byte ends the document",
          [](AppFolder& a) { a.Write("package.json", std::string("{\"name\": \"x\"}\n\0{", 16)); },
          {{W, "package.json", 2, 1, {"NUL byte", "nothing after it"}}}},

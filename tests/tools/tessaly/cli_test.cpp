@@ -62,7 +62,7 @@ TEST(TessalyProgram, FailsTheCheckOnErrorsOnly) {
 
 TEST(TessalyProgram, PacksTheExampleApp) {
     TempFolder work;
-    work.Write("Tessaly.exe", "MZ stand-in");
+    std::filesystem::copy_file(TESSALY_PROGRAM_32, work.path() / "Tessaly.exe");
     const auto out = work.path() / "dist" / "hello";
     const Outcome run = Tessaly({"pack", TESSALY_EXAMPLE_APP, "-o", out.string(), "--zip", "--exe",
                                  (work.path() / "Tessaly.exe").string()});

@@ -11,6 +11,9 @@
 
 #include "temp_folder.h"
 #include "tessaly/file_names.h"
+#include "tessaly/icon_images.h"
+#include "tessaly/pe_resources.h"
+#include "tessaly/version_info.h"
 
 namespace tessaly::tool {
 namespace {
@@ -85,14 +88,14 @@ class PackTest : public ::testing::Test {
     PackTest() {
         work_.Write("app/package.json",
                     R"({"name": "My App: Demo", "window": {"icon": "art\\icon.png"}})");
-        work_.Write("app/art/icon.png", Binary(300));
+        work_.Write("app/art/icon.png", Contents(TESSALY_EXAMPLE_APP "/icon.png"));
         work_.Write("app/www/index.html", "<!doctype html>");
         work_.Write("app/www/sub/data.bin", Binary(4096));
         work_.Write("app/www/empty.txt", "");
         work_.Write("app/www/big.bin", Binary((std::size_t{3} << 20) + 17));  // several chunks
         work_.Write("app/notes.txt", "not packed");
         work_.Write("app/webview2/x.dll", "not packed in evergreen mode");
-        work_.Write("bin/Tessaly.exe", "MZ stand-in for the program");
+        work_.Write("bin/Tessaly.exe", Contents(TESSALY_PROGRAM_32));
         options_.app = work_.path() / "app";
         options_.out = work_.path() / "dist" / "demo";
         options_.exe = work_.path() / "bin" / "Tessaly.exe";
@@ -122,19 +125,30 @@ TEST_F(PackTest, CopiesExactlyTheProgramsFilesByteForByte) {
         "www/big.bin",      "www/empty.txt", "www/index.html", "www/sub",      "www/sub/data.bin"};
     EXPECT_EQ(Names(made), expected);
     const std::pair<std::string, fs::path> copies[] = {
-        {"My App_ Demo.exe", options_.exe},
-        {"package.json", App("package.json")},
-        {"art/icon.png", App("art/icon.png")},
-        {"www/big.bin", App("www/big.bin")},
-        {"www/empty.txt", App("www/empty.txt")},
-        {"www/index.html", App("www/index.html")},
-        {"www/sub/data.bin", App("www/sub/data.bin")},
+        {"package.json", App("package.json")},     {"art/icon.png", App("art/icon.png")},
+        {"www/big.bin", App("www/big.bin")},       {"www/empty.txt", App("www/empty.txt")},
+        {"www/index.html", App("www/index.html")}, {"www/sub/data.bin", App("www/sub/data.bin")},
     };
     for (const auto& [name, source] : copies) {
         const Entry original{false, fs::file_size(source), Sha256(Contents(source))};
         EXPECT_EQ(made.at(name), original) << name;
     }
     EXPECT_EQ(TreeOf(options_.app), app) << "the app changed";
+    EXPECT_EQ(Contents(options_.exe), Contents(TESSALY_PROGRAM_32)) << "the program changed";
+
+    // The program is the app's: its name, its icon.
+    const PeResourceFile program(options_.out / "My App_ Demo.exe");
+    std::map<std::uint16_t, std::vector<std::string>> byType;
+    for (const Resource& resource : program.resources()) {
+        byType[resource.type.number].push_back(resource.data);
+    }
+    ASSERT_EQ(byType[kVersionResource].size(), 1u);
+    const VersionInfo version = ReadVersionInfo(byType[kVersionResource][0]);
+    EXPECT_EQ(*version.String(u"ProductName"), u"My App: Demo");
+    EXPECT_EQ(*version.String(u"OriginalFilename"), u"My App_ Demo.exe");
+    EXPECT_EQ(*version.String(u"ProductVersion"), u"0.1.0") << "no version: the program's own";
+    ASSERT_EQ(byType[kGroupIconResource].size(), 2u);  // its own name, and 32512
+    EXPECT_EQ(ReadIconGroup(byType[kGroupIconResource][0]).size(), std::size(kIconSizes));
 
     EXPECT_NE(out_.str().find("My App_ Demo.exe"), std::string::npos) << out_.str();
     EXPECT_NE(out_.str().find("www/"), std::string::npos) << out_.str();
@@ -148,7 +162,7 @@ TEST_F(PackTest, TakesTheFixedRuntimeAlong) {
     work_.Write("app/package.json", R"({"name": "fixed", "main": "start.html",
         "window": {"icon": "www/img/icon.png"}, "settings": {"distribution-mode": "fixed"}})");
     work_.Write("app/www/start.html", "");
-    work_.Write("app/www/img/icon.png", Binary(64));
+    work_.Write("app/www/img/icon.png", Contents(TESSALY_EXAMPLE_APP "/icon.png"));
     work_.Write("app/webview2/msedgewebview2.exe", Binary(1000));
     work_.Write("app/webview2/Locales/en-US.pak", Binary(10));
     ASSERT_EQ(RunPack(), 0) << err_.str();
@@ -257,6 +271,29 @@ TEST(Pack, RefusesWithoutWritingAnything) {
              o.zip = true;
          },
          "demo.zip exists; give --force"},
+        {"a program that is no Windows program",
+         [](TempFolder& w, PackOptions&) { w.Write("bin/Tessaly.exe", "MZ"); },
+         "is not a Windows program"},
+        {"an icon that cannot be decoded",
+         [](TempFolder& w, PackOptions&) {
+             w.Write("app/package.json", R"({"name": "demo", "window": {"icon": "i.png"}})");
+             w.Write("app/i.png", "\x89PNG but not really");
+         },
+         "cannot be decoded"},
+        {"a wrong certificate password",
+         [](TempFolder& w, PackOptions& o) {
+             const std::string folder = w.path().string();
+             ASSERT_EQ(std::system(("cd '" + folder +
+                                    "' && openssl req -x509 -newkey rsa:2048 -nodes -keyout k.pem "
+                                    "-out c.pem -days 1 -subj /CN=Test 2>/dev/null && "
+                                    "openssl pkcs12 -export -inkey k.pem -in c.pem -out c.pfx "
+                                    "-passout pass:right")
+                                       .c_str()),
+                       0);
+             setenv("TESSALY_TEST_PASSWORD", "wrong", 1);
+             o.sign = SignOptions{w.path() / "c.pfx", "TESSALY_TEST_PASSWORD", ""};
+         },
+         "osslsigncode could not sign"},
         {"two files on one name",
          [](TempFolder& w, PackOptions&) {
              w.Write("app/package.json", R"({"name": "demo", "window": {"icon": "DEMO.exe"}})");
@@ -273,7 +310,7 @@ TEST(Pack, RefusesWithoutWritingAnything) {
         options.exe = work.path() / "bin" / "Tessaly.exe";
         work.Write("app/package.json", R"({"name": "demo"})");
         work.Write("app/www/index.html", "");
-        work.Write("bin/Tessaly.exe", "MZ");
+        work.Write("bin/Tessaly.exe", Contents(TESSALY_PROGRAM_32));
         c.arrange(work, options);
         const Tree before = TreeOf(work.path());
 
