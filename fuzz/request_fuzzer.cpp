@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "server/byte_range.h"
 #include "server/resource_response.h"
 

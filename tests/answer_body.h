@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/file_bytes.h"
+#include "base/file_bytes.h"
 #include "server/resource_response.h"
 #include "server/span_reader.h"
 

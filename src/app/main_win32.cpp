@@ -6,10 +6,10 @@
 // objidl.h before GDI+, which needs its property types.
 #include <gdiplus.h>
 
-#include "app/file_bytes.h"
-#include "app/paths.h"
+#include "base/file_bytes.h"
+#include "base/paths.h"
 #include "app/startup.h"
-#include "app/wide_cast.h"
+#include "base/wide_cast.h"
 #include "browser/environment.h"
 #include "browser/loader_win32.h"
 #include "installer/install_runtime_win32.h"

@@ -1,6 +1,6 @@
 #include "app/startup.h"
 
-#include "app/paths.h"
+#include "base/paths.h"
 
 namespace tessaly {
 namespace {

@@ -6,7 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/package_settings.h"
+#include "config/package_settings.h"
+#include "config/program.h"
 
 namespace tessaly {
 
@@ -26,22 +27,9 @@ inline constexpr std::u16string_view kFixedRuntimeMissingText =
     u"This app is set to \"fixed\" distribution mode, but the WebView2 control failed to "
     u"initialize. Check there is a valid fixed distribution of Microsoft Edge WebView2 runtime "
     u"in the \"webview2\" subfolder.";
-inline constexpr std::u16string_view kRegisterClassFailedText = u"Failed to register window class";
-inline constexpr std::u16string_view kCreateWindowFailedText = u"Failed to create window";
 
 // The folder a shipped ("fixed") runtime lies in, relative to the program folder.
 inline constexpr std::u16string_view kFixedRuntimeFolder = u"webview2";
-
-// The values start-up fills and the rest of the program reads.
-struct ProgramState {
-    std::u16string programFolder;  // the executable's folder, ending in a backslash
-    PackageSettings settings;
-    std::u16string userDataFolder;  // the browser's per-user data folder
-};
-
-// The program's own values, for the whole process: WinMain has start-up fill them, and the
-// rest of the program reads them afterwards.
-inline ProgramState Program;
 
 // The browser executable folder for a distribution mode: empty (the installed runtime) for
 // Evergreen, "webview2" for Fixed.

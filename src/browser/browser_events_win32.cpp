@@ -2,9 +2,9 @@
 
 #include <shellapi.h>
 
-#include "app/browser_string_win32.h"
-#include "app/startup.h"
-#include "app/wide_cast.h"
+#include "base/browser_string_win32.h"
+#include "config/program.h"
+#include "base/wide_cast.h"
 #include "browser/external_uri.h"
 #include "browser/fullscreen.h"
 #include "browser/origin.h"

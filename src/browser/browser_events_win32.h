@@ -2,7 +2,7 @@
 // here runs on the user-interface thread, inside the message loop.
 #pragma once
 
-#include "browser/webview2.h"
+#include "webview2/webview2.h"
 // The declarations above bring windows.h.
 #include <shobjidl.h>
 #include <wrl/client.h>

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "browser/com_object_win32.h"
-#include "browser/com_ptr_win32.h"
+#include "webview2/com_object_win32.h"
+#include "webview2/com_ptr_win32.h"
 
 namespace tessaly {
 namespace {

@@ -3,7 +3,7 @@
 // with QueryInterface.
 #pragma once
 
-#include "browser/webview2.h"
+#include "webview2/webview2.h"
 // The declarations above bring windows.h.
 #include <wrl/client.h>
 

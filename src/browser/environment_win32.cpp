@@ -1,9 +1,9 @@
 #include "browser/environment.h"
 // environment.h is portable; the Windows headers follow.
-#include "app/startup.h"
-#include "app/wide_cast.h"
+#include "config/program.h"
+#include "base/wide_cast.h"
 #include "browser/browser_events_win32.h"
-#include "browser/com_handler_win32.h"
+#include "webview2/com_handler_win32.h"
 #include "browser/environment_options_win32.h"
 #include "browser/loader_win32.h"
 #include "server/resource_response.h"

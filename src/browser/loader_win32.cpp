@@ -6,8 +6,8 @@
 #include <cstring>
 #include <vector>
 
-#include "app/paths.h"
-#include "app/wide_cast.h"
+#include "base/paths.h"
+#include "base/wide_cast.h"
 #include "browser/loader_win32.h"
 #include "browser/runtime_search.h"
 

@@ -2,7 +2,7 @@
 // when it lies in the program folder, and otherwise find and start the runtime themselves.
 #pragma once
 
-#include "browser/webview2.h"
+#include "webview2/webview2.h"
 
 namespace tessaly {
 

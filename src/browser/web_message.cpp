@@ -1,7 +1,7 @@
 #include "browser/web_message.h"
 
-#include "app/json_read.h"
-#include "app/text.h"
+#include "base/json_read.h"
+#include "base/text.h"
 
 namespace tessaly {
 

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "app/startup.h"
-#include "app/wide_cast.h"
+#include "config/program.h"
+#include "base/wide_cast.h"
 #include "installer/install_runtime_win32.h"
 #include "installer/setup_layout.h"
 #include "window/dpi_scale.h"

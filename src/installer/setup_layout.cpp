@@ -1,6 +1,6 @@
 #include "installer/setup_layout.h"
 
-#include "app/saturate.h"
+#include "base/saturate.h"
 #include "window/dpi_scale.h"
 
 namespace tessaly {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/text.h"
+#include "base/text.h"
 
 namespace tessaly {
 namespace {

@@ -3,7 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "server/file_access.h"
 
 // Offsets past 2 GiB must reach mmap whole.

@@ -1,7 +1,7 @@
 #include <windows.h>
 // (windows.h first: the headers below rely on its definitions.)
 
-#include "app/wide_cast.h"
+#include "base/wide_cast.h"
 #include "server/file_access.h"
 
 namespace tessaly {

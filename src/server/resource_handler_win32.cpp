@@ -6,9 +6,9 @@
 
 #include <optional>
 
-#include "app/browser_string_win32.h"
-#include "app/wide_cast.h"
-#include "browser/com_ptr_win32.h"
+#include "base/browser_string_win32.h"
+#include "base/wide_cast.h"
+#include "webview2/com_ptr_win32.h"
 #include "server/resource_response.h"
 #include "server/span_stream_win32.h"
 

@@ -1,7 +1,7 @@
 // Windows glue only: answering the browser's WebResourceRequested events for the virtual origin.
 #pragma once
 
-#include "browser/webview2.h"
+#include "webview2/webview2.h"
 // (webview2.h brings windows.h first.)
 
 #include <string>

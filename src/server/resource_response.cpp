@@ -3,7 +3,7 @@
 #include <array>
 #include <charconv>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "server/byte_range.h"
 #include "server/content_types.h"
 #include "server/span_reader.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <new>
 
-#include "browser/com_object_win32.h"
+#include "webview2/com_object_win32.h"
 
 namespace tessaly {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/saturate.h"
+#include "base/saturate.h"
 
 namespace tessaly {
 

@@ -4,7 +4,7 @@
 // objidl.h before GDI+, which needs its property types.
 #include <gdiplus.h>
 
-#include "app/wide_cast.h"
+#include "base/wide_cast.h"
 #include "window/dpi_scale.h"
 #include "window/host_window_win32.h"
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "app/package_settings.h"
+#include "config/package_settings.h"
 
 namespace tessaly {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/text.h"
+#include "base/text.h"
 
 namespace tessaly {
 namespace {

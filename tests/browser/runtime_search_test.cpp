@@ -6,7 +6,7 @@
 #include <set>
 #include <tuple>
 
-#include "app/text.h"
+#include "base/text.h"
 
 namespace tessaly {
 namespace {

@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "answer_body.h"
-#include "app/text.h"
+#include "base/text.h"
 #include "recording_file_access.h"
 #include "temp_folder.h"
 

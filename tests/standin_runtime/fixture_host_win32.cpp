@@ -23,8 +23,8 @@
 
 #include <string>
 
-#include "browser/com_handler_win32.h"
-#include "browser/webview2.h"
+#include "webview2/com_handler_win32.h"
+#include "webview2/webview2.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // queue of work it delivers later on the creating thread. One per process.
 #pragma once
 
-#include "browser/webview2.h"
+#include "webview2/webview2.h"
 // The declarations above bring windows.h first.
 #include <wrl/client.h>
 

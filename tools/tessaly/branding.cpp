@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/json_read.h"
-#include "app/text.h"
+#include "base/json_read.h"
+#include "base/text.h"
 #include "tessaly/check.h"
 #include "tessaly/file_names.h"
 #include "tessaly/pe_resources.h"

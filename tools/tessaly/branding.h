@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/json_read.h"
-#include "app/package_settings.h"
+#include "base/json_read.h"
+#include "config/package_settings.h"
 #include "tessaly/icon_images.h"
 #include "tessaly/version_info.h"
 

@@ -7,9 +7,9 @@
 #include <map>
 #include <set>
 
-#include "app/file_bytes.h"
-#include "app/json_read.h"
-#include "app/text.h"
+#include "base/file_bytes.h"
+#include "base/json_read.h"
+#include "base/text.h"
 #include "server/file_access.h"
 #include "server/mapped_file_cache.h"
 #include "server/resource_response.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/package_settings.h"
+#include "config/package_settings.h"
 #include "tessaly/diagnostics.h"
 
 namespace tessaly::tool {

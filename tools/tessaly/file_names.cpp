@@ -1,6 +1,6 @@
 #include "tessaly/file_names.h"
 
-#include "app/text.h"
+#include "base/text.h"
 #include "server/resource_response.h"
 
 namespace tessaly::tool {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
-#include "app/text.h"
+#include "base/text.h"
 
 namespace tessaly::tool {
 namespace {

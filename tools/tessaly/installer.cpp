@@ -4,7 +4,7 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "tessaly/file_names.h"
 #include "tessaly/run_program.h"
 

@@ -4,7 +4,7 @@
 #include <variant>
 #include <vector>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "tessaly/check.h"
 #include "tessaly/command_line.h"
 #include "tessaly/file_names.h"

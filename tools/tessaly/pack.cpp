@@ -7,8 +7,8 @@
 #include <stdexcept>
 #include <vector>
 
-#include "app/file_bytes.h"
-#include "app/text.h"
+#include "base/file_bytes.h"
+#include "base/text.h"
 #include "tessaly/branding.h"
 #include "tessaly/check.h"
 #include "tessaly/file_names.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/package_settings.h"
+#include "config/package_settings.h"
 #include "tessaly/signing.h"
 
 namespace tessaly::tool {

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "tessaly/file_names.h"
 #include "tessaly/run_program.h"
 

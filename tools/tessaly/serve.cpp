@@ -10,7 +10,7 @@
 #include <mutex>
 #include <thread>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "server/file_access.h"
 #include "server/mapped_file_cache.h"
 #include "server/resource_response.h"

@@ -1,6 +1,6 @@
 // The program's own COM objects as the runtime sees them: handler objects and the environment
 // options.
-#include "browser/com_handler_win32.h"
+#include "webview2/com_handler_win32.h"
 #include "browser/environment_options_win32.h"
 // The headers above bring windows.h.
 

@@ -2,9 +2,9 @@
 // windows.h first.
 #include <gtest/gtest.h>
 
-#include "app/file_bytes.h"
-#include "app/paths.h"
-#include "app/wide_cast.h"
+#include "base/file_bytes.h"
+#include "base/paths.h"
+#include "base/wide_cast.h"
 #include "browser/loader_win32.h"
 #include "temp_folder.h"
 

@@ -5,7 +5,7 @@
 // The facts file is passed as the first argument. Each call goes to an object whose vtable is
 // filled with recording functions of the method's own signature, so that on 32-bit x86, where
 // the callee pops the arguments, the stack stays balanced whichever slot is hit.
-#include "browser/webview2.h"
+#include "webview2/webview2.h"
 // The declarations above come first: they bring windows.h.
 
 #include <gtest/gtest.h>

@@ -10,7 +10,7 @@
 #include <map>
 #include <thread>
 
-#include "app/wide_cast.h"
+#include "base/wide_cast.h"
 #include "recording_file_access.h"
 #include "server/resource_response.h"
 #include "server/span_stream_win32.h"

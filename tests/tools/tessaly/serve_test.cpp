@@ -12,7 +12,7 @@
 #include <thread>
 
 #include "answer_body.h"
-#include "app/text.h"
+#include "base/text.h"
 #include "server/file_access.h"
 #include "server/mapped_file_cache.h"
 #include "server/resource_response.h"

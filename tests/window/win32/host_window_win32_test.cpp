@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "app/package_settings.h"
+#include "config/package_settings.h"
 #include "temp_folder.h"
 #include "window/host_window_win32.h"
 

@@ -1,8 +1,8 @@
-#include "app/text.h"
+#include "base/text.h"
 
 #include <gtest/gtest.h>
 
-#include "app/text_cases.h"
+#include "base/text_cases.h"
 
 namespace tessaly {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/text.h"
-#include "app/text_cases.h"
+#include "base/text.h"
+#include "base/text_cases.h"
 
 namespace tessaly {
 namespace {

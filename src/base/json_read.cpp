@@ -1,7 +1,7 @@
-#include "app/json_read.h"
+#include "base/json_read.h"
 
-#include "app/saturate.h"
-#include "app/text.h"
+#include "base/saturate.h"
+#include "base/text.h"
 
 namespace tessaly {
 namespace {

@@ -1,11 +1,11 @@
-#include "app/package_settings.h"
+#include "config/package_settings.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <nlohmann/json.hpp>
 
-#include "app/text.h"
+#include "base/text.h"
 
 namespace tessaly {
 

@@ -1,7 +1,7 @@
-#include "app/package_settings.h"
+#include "config/package_settings.h"
 
-#include "app/json_read.h"
-#include "app/text.h"
+#include "base/json_read.h"
+#include "base/text.h"
 
 namespace tessaly {
 

@@ -7,8 +7,8 @@
 
 #include <new>
 
-#include "browser/com_object_win32.h"
-#include "browser/com_ptr_win32.h"
+#include "webview2/com_object_win32.h"
+#include "webview2/com_ptr_win32.h"
 
 namespace tessaly {
 

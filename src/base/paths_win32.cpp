@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "app/paths.h"
-#include "app/wide_cast.h"
+#include "base/paths.h"
+#include "base/wide_cast.h"
 
 namespace tessaly {
 namespace {

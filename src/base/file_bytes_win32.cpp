@@ -1,7 +1,7 @@
 #include <sys/stat.h>
 
-#include "app/file_bytes.h"
-#include "app/wide_cast.h"
+#include "base/file_bytes.h"
+#include "base/wide_cast.h"
 
 namespace tessaly {
 

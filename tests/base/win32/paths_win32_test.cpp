@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "app/paths.h"
+#include "base/paths.h"
 
 namespace tessaly {
 namespace {

@@ -1,5 +1,5 @@
 // Runs against the platform's own ReadFileBytes: POSIX natively, the C runtime under Wine.
-#include "app/file_bytes.h"
+#include "base/file_bytes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include <sys/stat.h>
 
-#include "app/file_bytes.h"
-#include "app/text.h"
+#include "base/file_bytes.h"
+#include "base/text.h"
 
 namespace tessaly {
 
