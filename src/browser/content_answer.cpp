@@ -1,0 +1,62 @@
+#include "browser/content_answer.h"
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+
+#include "app/file_bytes.h"
+#include "server/file_access.h"
+#include "server/mapped_file_cache.h"
+
+namespace tessaly {
+
+ResourceResponse AnswerContentRequest(std::u16string_view virtualUri,
+                                      std::optional<std::u16string_view> range,
+                                      const std::u16string& contentFolder) {
+    static std::mutex answering;
+    std::lock_guard lock(answering);
+    return AnswerResourceRequest(virtualUri, range, contentFolder, PlatformFileAccess(),
+                                 MappedFiles());
+}
+
+ResponseBody::ResponseBody(ResourceResponse& response) {
+    switch (response.body) {
+        case BodyKind::None:
+            return;
+        case BodyKind::NotFoundText:
+            bytes_ = std::as_bytes(std::span(kNotFoundBody));
+            break;
+        case BodyKind::Span:
+            // Cached views stay mapped until the cache is released, after the last request.
+            bytes_ = response.span;
+            break;
+        case BodyKind::WholeFile: {
+            const OpenedFile opened = OpenForReading(response.filePath);
+            file_.reset(opened.file);
+            if (!file_) {
+                AnswerBodyUnavailable(response);
+                return;
+            }
+            size_ = opened.regularFileSize;
+            return;
+        }
+    }
+    size_ = bytes_.size();
+}
+
+std::size_t ResponseBody::Read(std::span<std::byte> buffer) {
+    const std::size_t count = std::size_t(std::min<std::uint64_t>(buffer.size(), size_ - offset_));
+    if (count == 0) {
+        return 0;
+    }
+    std::size_t read = count;
+    if (file_) {
+        read = std::fread(buffer.data(), 1, count, file_.get());
+    } else {
+        std::memcpy(buffer.data(), bytes_.data() + offset_, count);
+    }
+    offset_ += read;
+    return read;
+}
+
+}  // namespace tessaly
