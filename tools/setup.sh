@@ -18,6 +18,7 @@ apt-get install -y -qq --no-install-recommends \
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav gstreamer1.0-gl \
   wine wine32 wine64 \
   xvfb xdotool imagemagick x11-utils python3 python3-websocket chromium ca-certificates \
+  openbox \
   >/dev/null
 
 echo "setup: done"

@@ -246,6 +246,9 @@ void CreateBrowser(const BrowserOptions& options) {
     webkit_settings_set_enable_developer_extras(settings, options.settings.enableDevTools);
     webkit_settings_set_media_playback_requires_user_gesture(settings, FALSE);
     webkit_settings_set_enable_fullscreen(settings, TRUE);
+    // Scripts may ask for new windows without a click, as on Windows; the handler below decides
+    // what becomes of them, and the browser never opens one itself.
+    webkit_settings_set_javascript_can_open_windows_automatically(settings, TRUE);
 
     browser.view = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", context,
                                                 "user-content-manager", content, "settings",
