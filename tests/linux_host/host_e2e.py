@@ -132,7 +132,7 @@ def go(app, name):
     open(os.path.join(app, "www", name + ".go"), "w").close()
 
 
-def run_once(desktop, host, app, earlier_runs):
+def run_once(desktop, host, app, earlier_runs, close_by_page):
     for name in os.listdir(os.path.join(app, "www")):
         if name.endswith(".go"):
             os.remove(os.path.join(app, "www", name))
@@ -157,6 +157,19 @@ def run_once(desktop, host, app, earlier_runs):
         back = desktop.geometry(window)
         check(back[2:] == (640, 480), "a second message restores the window (%r)" % (back,))
         go(app, "restored")
+
+        desktop.wait_for_window("^e2e: click$", process, 15)
+        desktop.tool("xdotool", "mousemove", "--window", window, "100", "100", "click", "1")
+        desktop.wait_for_window("^e2e: api-fullscreen$", process, 15)
+        full = desktop.geometry(window)
+        check(full == (0, 0) + SCREEN, "the Fullscreen API makes the window cover the screen "
+              "(%r)" % (full,))
+        go(app, "api-fullscreen")
+        desktop.wait_for_window("^e2e: api-restored$", process, 15)
+        back = desktop.geometry(window)
+        check(back[2:] == (640, 480), "a message leaves the full screen the API entered (%r)"
+              % (back,))
+        go(app, "api-restored")
 
         desktop.wait_for_window("^e2e: opened$", process, 15)
         end = time.monotonic() + 10
@@ -185,12 +198,17 @@ def run_once(desktop, host, app, earlier_runs):
         expected = {"localStorage": earlier_runs, "indexedDB": earlier_runs}
         check(results["storage"] == expected, "local storage and IndexedDB hold the "
               "%d earlier run(s) (%r)" % (earlier_runs, results["storage"]))
-        go(app, "done")
+        if close_by_page:
+            how = "the page's window.close()"
+            go(app, "done")
+        else:
+            how = "the window manager's close (Alt+F4)"
+            desktop.tool("xdotool", "windowactivate", "--sync", window, "key", "alt+F4")
         try:
             code = process.wait(timeout=15)
         except subprocess.TimeoutExpired:
-            raise Failure("the host did not end after window.close()")
-        check(code == 0, "the window closes and the host exits with 0 (%d)" % code)
+            raise Failure("the host did not end after " + how)
+        check(code == 0, "%s closes the window and the host exits with 0 (%d)" % (how, code))
     finally:
         if process.poll() is None:
             process.kill()
@@ -242,9 +260,10 @@ def main():
     try:
         if args.mode == "run":
             app = make_app(work, args.media)
-            # Twice: the second run finds what the first one stored.
-            run_once(desktop, args.host, app, 0)
-            run_once(desktop, args.host, app, 1)
+            # Twice: the second run finds what the first one stored, and is closed as a user
+            # closes a window.
+            run_once(desktop, args.host, app, 0, close_by_page=True)
+            run_once(desktop, args.host, app, 1, close_by_page=False)
         else:
             startup_failures(desktop, args.host, work)
     except Failure as failure:

@@ -12,14 +12,20 @@ constexpr std::string_view kUsage =
   tessaly check APP
       Reports what keeps APP (a folder with package.json and www/) from working as a Windows
       program. Exits with 1 when there are errors; warnings do not fail.
-  tessaly pack APP -o OUT [--zip] [--force] [--exe TESSALY_EXE]
+  tessaly pack APP -o OUT [--zip] [--force] [--exe TESSALY_EXE] [--linux | --linux-only]
+               [--host TESSALY_HOST]
       Checks APP, then assembles the Windows program in OUT: the program named after the app,
       package.json, the icon, www/ and, for a fixed runtime, webview2/. --zip also writes
       OUT.zip. OUT must be empty or new unless --force is given; APP is never changed.
+      --linux also writes the Linux program (the app's name without ".exe"), --linux-only
+      writes it instead of the Windows one; --host names the tessaly-host it copies.
   tessaly serve APP [--port N] [--log FILE]
       Serves APP/www on http://127.0.0.1:N/ (default 8080; 0 picks a free port) exactly as the
       program answers its browser. --log appends one line per request to FILE ("-": standard
       output).
+  tessaly run APP [--host TESSALY_HOST]
+      Checks APP, then opens it in the Linux program for a preview, and exits with its exit
+      code.
   tessaly help
 )";
 
@@ -59,18 +65,22 @@ std::variant<Command, std::string> ParseCommandLine(const std::vector<std::strin
         command.kind = Command::Kind::Pack;
     } else if (name == "serve") {
         command.kind = Command::Kind::Serve;
+    } else if (name == "run") {
+        command.kind = Command::Kind::Run;
     } else {
         return "unknown command \"" + name + "\"";
     }
     const bool packing = command.kind == Command::Kind::Pack;
     const bool serving = command.kind == Command::Kind::Serve;
+    const bool running = command.kind == Command::Kind::Run;
     bool haveApp = false;
     bool haveOut = false;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const auto [option, attached] = SplitOption(args[i]);
         const bool takesValue =
             (packing && (option == "-o" || option == "--output" || option == "--exe")) ||
-            (serving && (option == "--port" || option == "--log"));
+            (serving && (option == "--port" || option == "--log")) ||
+            ((packing || running) && option == "--host");
         if (takesValue) {
             std::optional<std::string> text;
             if (attached) {
@@ -91,6 +101,8 @@ std::variant<Command, std::string> ParseCommandLine(const std::vector<std::strin
                 command.log = PathFromUtf8(*text);
             } else if (option == "--exe") {
                 command.exe = PathFromUtf8(*text);
+            } else if (option == "--host") {
+                command.host = PathFromUtf8(*text);
             } else {
                 command.out = PathFromUtf8(*text);
                 haveOut = true;
@@ -99,6 +111,10 @@ std::variant<Command, std::string> ParseCommandLine(const std::vector<std::strin
             command.zip = true;
         } else if (packing && !attached && option == "--force") {
             command.force = true;
+        } else if (packing && !attached && option == "--linux") {
+            command.withLinux = true;
+        } else if (packing && !attached && option == "--linux-only") {
+            command.onlyLinux = true;
         } else if (option.starts_with("-") && option != "-") {
             return "unknown option " + args[i] + " for " + name;
         } else if (!haveApp) {
@@ -113,6 +129,12 @@ std::variant<Command, std::string> ParseCommandLine(const std::vector<std::strin
     }
     if (packing && !haveOut) {
         return "pack needs the output folder: -o OUT";
+    }
+    if (command.withLinux && command.onlyLinux) {
+        return "--linux and --linux-only cannot be given together";
+    }
+    if (command.onlyLinux && command.exe) {
+        return "--exe names the Windows program, which --linux-only leaves out";
     }
     return command;
 }

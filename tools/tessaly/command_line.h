@@ -11,13 +11,17 @@
 namespace tessaly::tool {
 
 struct Command {
-    enum class Kind { Help, Check, Pack, Serve } kind = Kind::Help;
+    enum class Kind { Help, Check, Pack, Serve, Run } kind = Kind::Help;
     std::filesystem::path app;
     // pack
     std::filesystem::path out;
     std::optional<std::filesystem::path> exe;
     bool zip = false;
     bool force = false;
+    bool withLinux = false;  // also the Linux program
+    bool onlyLinux = false;  // the Linux program alone
+    // pack --linux, run: the Linux host
+    std::optional<std::filesystem::path> host;
     // serve
     int port = 8080;
     std::optional<std::filesystem::path> log;

@@ -9,6 +9,7 @@
 #include "app/text.h"
 #include "tessaly/check.h"
 #include "tessaly/file_names.h"
+#include "tessaly/pack_linux.h"
 #include "tessaly/progress.h"
 #include "tessaly/zip_archive.h"
 
@@ -168,7 +169,9 @@ void PrintMade(std::ostream& out, const fs::path& folder, const PackPlan& plan) 
 
 PackPlan PlanPack(const fs::path& app, const PackageSettings& settings, const fs::path& exe) {
     PlanBuilder plan;
-    plan.AddFile(exe, WideToUtf8(ProgramFileName(settings.name)));
+    if (!exe.empty()) {
+        plan.AddFile(exe, WideToUtf8(ProgramFileName(settings.name)));
+    }
     plan.AddFile(app / "package.json", "package.json");
     if (const std::optional<std::string> icon = IconPath(settings)) {
         const fs::path normal = PathFromUtf8(*icon).lexically_normal();
@@ -195,12 +198,15 @@ std::optional<std::string> RefusalToPack(const PackOptions& options) {
     std::error_code error;
     const fs::path app = Resolved(options.app);
     const fs::path out = Resolved(options.out);
-    const fs::path exe = Resolved(options.exe);
+    const fs::path exe = options.exe.empty() ? fs::path() : Resolved(options.exe);
     const std::string outText = Utf8Path(options.out);
-    if (options.exe.empty()) {
+    if (const auto refusal = RefusalToPackLinux(options)) {
+        return refusal;
+    }
+    if (options.exe.empty() && !options.linuxHost) {
         return "no program to copy: name the built Tessaly.exe with --exe";
     }
-    if (!fs::is_regular_file(exe, error)) {
+    if (!options.exe.empty() && !fs::is_regular_file(exe, error)) {
         return "no program at " + Utf8Path(options.exe) +
                ": build it with ./tools/build.sh, or give its path with --exe";
     }
@@ -211,7 +217,7 @@ std::optional<std::string> RefusalToPack(const PackOptions& options) {
     if (IsWithin(app, out)) {
         return "the app folder lies inside " + outText + ", and pack never writes over the app";
     }
-    if (IsWithin(exe, out)) {
+    if (!options.exe.empty() && IsWithin(exe, out)) {
         return "the program " + Utf8Path(options.exe) + " lies inside " + outText +
                ", which pack would replace";
     }
@@ -255,7 +261,10 @@ int Pack(const PackOptions& options, std::ostream& out, std::ostream& err) {
         return 1;
     }
     try {
-        const PackPlan plan = PlanPack(options.app, *check.settings, options.exe);
+        PackPlan plan = PlanPack(options.app, *check.settings, options.exe);
+        if (options.linuxHost) {
+            AddLinuxProgram(plan, *options.linuxHost, *check.settings);
+        }
         if (!plan.conflict.empty()) {
             err << "pack: " << plan.conflict << "; nothing was written\n";
             return 1;
@@ -275,6 +284,9 @@ int Pack(const PackOptions& options, std::ostream& out, std::ostream& err) {
             }
         }
         copying.Finish();
+        if (options.linuxHost) {
+            MakeLinuxProgramExecutable(options.out, *check.settings);
+        }
         PrintMade(out, options.out, plan);
         if (options.zip) {
             const fs::path zip = ZipPathFor(options.out);
