@@ -198,9 +198,15 @@ void OnWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason re
         return;
     }
     TheBrowser->exitCode = 1;
-    ShowErrorMessage(u"The browser engine stopped unexpectedly, so the app has to close.",
-                     TheBrowser->options.settings.title);
-    gtk_widget_destroy(GTK_WIDGET(TheBrowser->options.window));
+    // Once the view has finished its signal: destroying the window destroys the view too.
+    g_idle_add(
+        [](gpointer) -> gboolean {
+            ShowErrorMessage(u"The browser engine stopped unexpectedly, so the app has to close.",
+                             TheBrowser->options.settings.title);
+            gtk_widget_destroy(GTK_WIDGET(TheBrowser->options.window));
+            return G_SOURCE_REMOVE;
+        },
+        nullptr);
 }
 
 }  // namespace

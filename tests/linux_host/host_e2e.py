@@ -246,6 +246,27 @@ def startup_failures(desktop, host, work):
               "%s: a message, dismissed, then exit code 1 (%d, %r)" % (what, code, stderr))
 
 
+def engine_stops(desktop, host, app):
+    """The browser engine's process ends under the page: a message, then exit code 1."""
+    process = subprocess.Popen([host, app], env=desktop.env, stdout=subprocess.PIPE,
+                               stderr=subprocess.PIPE, text=True)
+    try:
+        desktop.wait_for_window("^e2e: windowed$", process, 60)
+        children = subprocess.run(["pgrep", "-P", str(process.pid), "WebKitWebProces"],
+                                  capture_output=True, text=True).stdout.split()
+        check(len(children) == 1, "the host has one web process (%r)" % children)
+        os.kill(int(children[0]), 9)
+        dialog, _ = desktop.wait_for_window("^e2e: starting$", process, 20)
+        desktop.tool("xdotool", "windowactivate", "--sync", dialog, "key", "Return")
+        code = process.wait(timeout=10)
+    finally:
+        if process.poll() is None:
+            process.kill()
+    stderr = process.communicate()[1]
+    check(code == 1 and "browser engine stopped" in stderr,
+          "a stopped engine: a message titled as the app, then exit code 1 (%d)" % code)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("mode", choices=["run", "startup-failures"])
@@ -266,6 +287,7 @@ def main():
             run_once(desktop, args.host, app, 1, close_by_page=False)
         else:
             startup_failures(desktop, args.host, work)
+            engine_stops(desktop, args.host, make_app(work, args.media))
     except Failure as failure:
         print("FAILED:", failure)
         return 1
