@@ -63,6 +63,8 @@ TEST(MakeAccessToken, GivesDifferent128BitHexTokens) {
         const std::string token = MakeAccessToken(random);
         EXPECT_EQ(token.size(), 32u);
         EXPECT_EQ(token.find_first_not_of("0123456789abcdef"), std::string::npos) << token;
+        // Every digit drawn afresh: 32 random digits with 4 or fewer values has odds of 1e-16.
+        EXPECT_GT(std::set<char>(token.begin(), token.end()).size(), 4u) << token;
         tokens.insert(token);
     }
     EXPECT_EQ(tokens.size(), 8u);
