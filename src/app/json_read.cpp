@@ -1,8 +1,6 @@
 #include "app/json_read.h"
 
-#include <cmath>
-#include <limits>
-
+#include "app/saturate.h"
 #include "app/text.h"
 
 namespace tessaly {
@@ -14,21 +12,6 @@ const Json* FindMember(const Json& container, std::string_view key) {
     }
     const auto it = container.find(key);
     return it == container.end() ? nullptr : &*it;
-}
-
-// Truncation toward zero; values beyond the 32-bit range saturate, since converting them
-// directly would be undefined.
-std::int32_t TruncateToInt32(double value) {
-    constexpr double kLowest = std::numeric_limits<std::int32_t>::min();
-    constexpr double kHighest = std::numeric_limits<std::int32_t>::max();
-    const double truncated = std::trunc(value);
-    if (truncated <= kLowest) {
-        return std::numeric_limits<std::int32_t>::min();
-    }
-    if (truncated >= kHighest) {
-        return std::numeric_limits<std::int32_t>::max();
-    }
-    return static_cast<std::int32_t>(truncated);
 }
 
 }  // namespace

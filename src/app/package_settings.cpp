@@ -16,8 +16,10 @@ void LoadPackageSettings(const std::string& text, PackageSettings& settings) {
                             /*ignore_comments=*/false);
 
     settings.name = GetString(root, "name", u"");
-    if (settings.name.empty()) {
-        // Also the end of every document whose top-level value is not an object.
+    // Empty is also the end of every document whose top-level value is not an object. A NUL
+    // would cut the name short in every Windows call: "\u0000x" would make the browser's data
+    // folder the local application data folder itself.
+    if (settings.name.empty() || settings.name.find(u'\0') != std::u16string::npos) {
         throw ConfigError(u"invalid name");
     }
     settings.mainPage = GetString(root, "main", u"index.html");

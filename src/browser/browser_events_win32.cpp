@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "app/browser_string_win32.h"
 #include "app/startup.h"
 #include "app/wide_cast.h"
 #include "browser/external_uri.h"
@@ -13,25 +14,6 @@
 
 namespace tessaly {
 namespace {
-
-// A string the browser handed out; freed with CoTaskMemFree on every path.
-class BrowserString {
-  public:
-    BrowserString() = default;
-    BrowserString(const BrowserString&) = delete;
-    BrowserString& operator=(const BrowserString&) = delete;
-    ~BrowserString() { CoTaskMemFree(text_); }
-
-    LPWSTR* out() { return &text_; }
-    LPCWSTR get() const { return text_; }
-    std::u16string_view view() const {
-        return text_ ? std::u16string_view(reinterpret_cast<const char16_t*>(text_))
-                     : std::u16string_view();
-    }
-
-  private:
-    LPWSTR text_ = nullptr;
-};
 
 // The host window as the full-screen switch sees it.
 class HostFullscreenWindow final : public FullscreenWindow {
@@ -93,6 +75,11 @@ HRESULT OnWebResourceRequested(ICoreWebView2*, ICoreWebView2WebResourceRequested
     static const std::u16string contentFolder = Program.programFolder + u"www\\";
     return HandleWebResourceRequested(Browser.environment.Get(), args, contentFolder,
                                       PlatformFileAccess(), MappedFiles());
+}
+
+HRESULT AnswerInternalError(ICoreWebView2*,
+                            ICoreWebView2WebResourceRequestedEventArgs* args) noexcept {
+    return AnswerServerError(Browser.environment.Get(), args);
 }
 
 HRESULT OnDOMContentLoaded(ICoreWebView2*, ICoreWebView2DOMContentLoadedEventArgs*) {

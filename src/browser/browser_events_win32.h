@@ -22,6 +22,9 @@ inline BrowserReferences Browser;
 
 HRESULT OnWebResourceRequested(ICoreWebView2* sender,
                                ICoreWebView2WebResourceRequestedEventArgs* args);
+// What a request gets when OnWebResourceRequested could not answer it: a 500.
+HRESULT AnswerInternalError(ICoreWebView2* sender,
+                            ICoreWebView2WebResourceRequestedEventArgs* args) noexcept;
 HRESULT OnDOMContentLoaded(ICoreWebView2* sender, ICoreWebView2DOMContentLoadedEventArgs* args);
 HRESULT OnDocumentTitleChanged(ICoreWebView2* sender, IUnknown* args);
 HRESULT OnNavigationStarting(ICoreWebView2* sender, ICoreWebView2NavigationStartingEventArgs* args);

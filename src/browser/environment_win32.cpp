@@ -25,9 +25,9 @@ void ReportBrowserFailure() {
 }
 
 // Registers a handler object for `Callback` with `add`, then lets the creator's reference go.
-template <class Interface, auto Callback, class Target, class Add>
+template <class Interface, auto Callback, auto OnException = nullptr, class Target, class Add>
 void Register(Target* target, Add add) {
-    auto handler = ComHandler<Interface, Callback>::Create();
+    auto handler = ComHandler<Interface, Callback, OnException>::Create();
     (target->*add)(handler.Get(), nullptr);
 }
 
@@ -48,8 +48,8 @@ void RegisterHandlers(ICoreWebView2* view, ICoreWebView2_2* view2) {
         view, &ICoreWebView2::add_DocumentTitleChanged);
     const std::u16string filter = std::u16string(VirtualOrigin) + u"*";
     view->AddWebResourceRequestedFilter(AsWide(filter), COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL);
-    Register<ICoreWebView2WebResourceRequestedEventHandler, &OnWebResourceRequested>(
-        view, &ICoreWebView2::add_WebResourceRequested);
+    Register<ICoreWebView2WebResourceRequestedEventHandler, &OnWebResourceRequested,
+             &AnswerInternalError>(view, &ICoreWebView2::add_WebResourceRequested);
     Register<ICoreWebView2NavigationStartingEventHandler, &OnNavigationStarting>(
         view, &ICoreWebView2::add_NavigationStarting);
     Register<ICoreWebView2PermissionRequestedEventHandler, &OnPermissionRequested>(

@@ -1,5 +1,6 @@
 #include "installer/setup_layout.h"
 
+#include "app/saturate.h"
 #include "window/dpi_scale.h"
 
 namespace tessaly {
@@ -30,7 +31,7 @@ std::optional<std::int32_t> ProgressPosition(std::uint32_t progress, std::uint32
     const float done = float(double(progress));
     const float total = float(double(maximum));
     const float percent = done * 100.0f / total;
-    return std::int32_t(percent);
+    return TruncateToInt32(percent);
 }
 
 std::u16string InstallerPathIn(std::u16string_view userDataFolder) {

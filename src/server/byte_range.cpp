@@ -1,6 +1,5 @@
 #include "server/byte_range.h"
 
-#include <limits>
 #include <string>
 
 #include "app/text.h"
@@ -16,7 +15,7 @@ bool IsDigit(char16_t unit) {
     return unit >= u'0' && unit <= u'9';
 }
 
-// A number as std::stoi reads it. Only the sign and the digits matter; whatever follows the
+// A number as std::stoll reads it. Only the sign and the digits matter; whatever follows the
 // last digit is ignored, which is how 'bytes=0-99,200-299' keeps its first range alone.
 struct Number {
     std::int64_t value = 0;
@@ -36,19 +35,18 @@ Number ReadNumber(std::u16string_view text) {
     if (i == text.size() || !IsDigit(text[i])) {
         return {0, kInvalidNumber};
     }
-    // One past the largest magnitude (2^31, for the negative end); reading stops growing there
-    // so that any count of digits is safe.
-    constexpr std::int64_t kLimit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
-    std::int64_t magnitude = 0;
+    // One past the largest magnitude (2^63, for the negative end). Reading stops growing above
+    // it, so that any count of digits is safe.
+    constexpr std::uint64_t kLimit = std::uint64_t{1} << 63;
+    std::uint64_t magnitude = 0;
     for (; i < text.size() && IsDigit(text[i]); ++i) {
-        if (magnitude <= kLimit) {
-            magnitude = magnitude * 10 + (text[i] - u'0');
-        }
+        const auto digit = std::uint64_t(text[i] - u'0');
+        magnitude = magnitude > (kLimit - digit) / 10 ? kLimit + 1 : magnitude * 10 + digit;
     }
     if (magnitude > kLimit || (magnitude == kLimit && !negative)) {
         return {0, kNumberOutOfRange};
     }
-    return {negative ? -magnitude : magnitude, {}};
+    return {negative ? std::int64_t(0 - magnitude) : std::int64_t(magnitude), {}};
 }
 
 ByteRangeResult NotSatisfiable() {

@@ -28,18 +28,18 @@ struct ByteRangeResult {
     RangeVerdict verdict = RangeVerdict::NotSatisfiable;
     RangeForm form = RangeForm::Closed;  // meaningful when satisfiable
     ByteRange span;                      // meaningful when satisfiable
-    std::string_view error;              // "invalid stoi argument" or "stoi argument out of range"
+    std::string_view error;              // kInvalidNumber or kNumberOutOfRange
 
     friend bool operator==(const ByteRangeResult&, const ByteRangeResult&) = default;
 };
 
-inline constexpr std::string_view kInvalidNumber = "invalid stoi argument";
-inline constexpr std::string_view kNumberOutOfRange = "stoi argument out of range";
+inline constexpr std::string_view kInvalidNumber = "invalid stoll argument";
+inline constexpr std::string_view kNumberOutOfRange = "stoll argument out of range";
 
 // Reads `value` (a Range header as the browser sent it) against a file of `fileSize` bytes.
-// Only the first range of a list counts. Each number is read like std::stoi: leading white
+// Only the first range of a list counts. Each number is read like std::stoll: leading white
 // space, an optional sign, decimal digits up to the first other character; no digit is
-// kInvalidNumber, a value outside the signed 32-bit range is kNumberOutOfRange. A negative
+// kInvalidNumber, a value outside the signed 64-bit range is kNumberOutOfRange. A negative
 // number fails every bound test. A suffix of zero ('bytes=-0') selects no byte and is not
 // satisfiable. Never throws.
 ByteRangeResult ParseByteRange(std::u16string_view value, std::uint64_t fileSize);

@@ -6,6 +6,7 @@ const std::map<std::u16string, std::u16string, std::less<>> ContentTypeTable = {
     {u".html", u"text/html; charset=utf-8"},
     {u".htm", u"text/html; charset=utf-8"},
     {u".js", u"application/javascript; charset=utf-8"},
+    {u".mjs", u"text/javascript; charset=utf-8"},
     {u".css", u"text/css; charset=utf-8"},
     {u".json", u"application/json; charset=utf-8"},
     {u".xml", u"text/xml; charset=utf-8"},

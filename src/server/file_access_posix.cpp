@@ -6,6 +6,9 @@
 #include "app/text.h"
 #include "server/file_access.h"
 
+// Offsets past 2 GiB must reach mmap whole.
+static_assert(sizeof(off_t) >= 8, "build with _FILE_OFFSET_BITS=64");
+
 namespace tessaly {
 namespace {
 
@@ -22,38 +25,38 @@ class PosixFileAccess final : public FileAccess {
         return {FileKind::RegularFile, std::uint64_t(status.st_size)};
     }
 
-    std::optional<MappedFile> Map(const std::u16string& path) override {
+    std::optional<FileMapping> Open(const std::u16string& path) override {
         const int fd = open(WideToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC);
         if (fd < 0) {
             return std::nullopt;
         }
         struct stat status;
-        if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size <= 0 ||
-            std::uint64_t(status.st_size) > SIZE_MAX) {
+        if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size <= 0) {
             close(fd);
             return std::nullopt;
         }
-        const auto size = std::size_t(status.st_size);
-        void* view = mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0);
-        if (view == MAP_FAILED) {
-            close(fd);
-            return std::nullopt;
-        }
-        // POSIX has no mapping handle; the descriptor stays open like the Windows file handle.
-        return MappedFile{std::uintptr_t(fd), 0, {static_cast<const std::byte*>(view), size}};
+        // POSIX maps from the descriptor itself; there is no mapping handle.
+        return FileMapping{std::uintptr_t(fd), 0, std::uint64_t(status.st_size)};
     }
 
-    void Unmap(const MappedFile& file) override {
-        munmap(const_cast<std::byte*>(file.view.data()), file.view.size());
-        close(int(file.file));
+    const std::byte* MapView(const FileMapping& file, std::uint64_t offset,
+                             std::size_t length) override {
+        void* view = mmap(nullptr, length, PROT_READ, MAP_SHARED, int(file.file), off_t(offset));
+        return view == MAP_FAILED ? nullptr : static_cast<const std::byte*>(view);
     }
+
+    void UnmapView(const std::byte* view, std::size_t length) override {
+        munmap(const_cast<std::byte*>(view), length);
+    }
+
+    void Close(const FileMapping& file) override { close(int(file.file)); }
 };
 
 }  // namespace
 
 FileAccess& PlatformFileAccess() {
-    static PosixFileAccess files;
-    return files;
+    static PosixFileAccess* const files = new PosixFileAccess;
+    return *files;
 }
 
 }  // namespace tessaly

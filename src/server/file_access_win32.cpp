@@ -22,36 +22,34 @@ class Win32FileAccess final : public FileAccess {
                 (std::uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow};
     }
 
-    std::optional<MappedFile> Map(const std::u16string& path) override {
+    std::optional<FileMapping> Open(const std::u16string& path) override {
         HANDLE file = CreateFileW(AsWide(path), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE) {
             return std::nullopt;
         }
-        HANDLE mapping = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
-        if (!mapping) {
-            CloseHandle(file);
-            return std::nullopt;
-        }
-        const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
+        // Nobody can write the file while it is open, so this size stays true.
         LARGE_INTEGER size;
-        // The size bounds every copy from the view; a view that a 32-bit size cannot describe
-        // is never made, since MapViewOfFile fails first.
-        if (!view || !GetFileSizeEx(file, &size) || std::uint64_t(size.QuadPart) > SIZE_MAX) {
-            if (view) {
-                UnmapViewOfFile(view);
-            }
-            CloseHandle(mapping);
+        HANDLE mapping = nullptr;
+        if (!GetFileSizeEx(file, &size) ||
+            !(mapping = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr))) {
             CloseHandle(file);
             return std::nullopt;
         }
-        return MappedFile{reinterpret_cast<std::uintptr_t>(file),
-                          reinterpret_cast<std::uintptr_t>(mapping),
-                          {static_cast<const std::byte*>(view), std::size_t(size.QuadPart)}};
+        return FileMapping{reinterpret_cast<std::uintptr_t>(file),
+                           reinterpret_cast<std::uintptr_t>(mapping), std::uint64_t(size.QuadPart)};
     }
 
-    void Unmap(const MappedFile& file) override {
-        UnmapViewOfFile(file.view.data());
+    const std::byte* MapView(const FileMapping& file, std::uint64_t offset,
+                             std::size_t length) override {
+        return static_cast<const std::byte*>(MapViewOfFile(reinterpret_cast<HANDLE>(file.mapping),
+                                                           FILE_MAP_READ, DWORD(offset >> 32),
+                                                           DWORD(offset), length));
+    }
+
+    void UnmapView(const std::byte* view, std::size_t) override { UnmapViewOfFile(view); }
+
+    void Close(const FileMapping& file) override {
         CloseHandle(reinterpret_cast<HANDLE>(file.mapping));
         CloseHandle(reinterpret_cast<HANDLE>(file.file));
     }
@@ -60,8 +58,8 @@ class Win32FileAccess final : public FileAccess {
 }  // namespace
 
 FileAccess& PlatformFileAccess() {
-    static Win32FileAccess files;
-    return files;
+    static Win32FileAccess* const files = new Win32FileAccess;
+    return *files;
 }
 
 }  // namespace tessaly

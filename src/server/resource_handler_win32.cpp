@@ -4,14 +4,18 @@
 
 #include "server/resource_handler_win32.h"
 
-#include <climits>
 #include <optional>
 
+#include "app/browser_string_win32.h"
 #include "app/wide_cast.h"
+#include "browser/com_ptr_win32.h"
 #include "server/resource_response.h"
+#include "server/span_stream_win32.h"
 
 namespace tessaly {
 namespace {
+
+using Microsoft::WRL::ComPtr;
 
 // The header value when the request carries one; an empty value when it says it does but the
 // value cannot be read, which no range satisfies.
@@ -20,18 +24,13 @@ std::optional<std::u16string> RangeHeader(ICoreWebView2HttpRequestHeaders* heade
     if (!headers || FAILED(headers->Contains(L"Range", &present)) || !present) {
         return std::nullopt;
     }
-    LPWSTR value = nullptr;
-    headers->GetHeader(L"Range", &value);
-    std::u16string text = FromWide(value);
-    CoTaskMemFree(value);
-    return text;
+    BrowserString value;
+    headers->GetHeader(L"Range", value.out());
+    return std::u16string(value.view());
 }
 
-IStream* MemoryStream(const void* bytes, std::size_t count) {
-    if (count > UINT_MAX) {
-        return nullptr;
-    }
-    return SHCreateMemStream(static_cast<const BYTE*>(bytes), UINT(count));
+IStream* MemoryStream(std::string_view bytes) {
+    return SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), UINT(bytes.size()));
 }
 
 // The body stream the answer asks for; an answer whose stream cannot be made becomes a 500.
@@ -41,7 +40,7 @@ IStream* BodyStream(ResourceResponse& answer) {
         case BodyKind::None:
             return nullptr;
         case BodyKind::NotFoundText:
-            return MemoryStream(kNotFoundBody.data(), kNotFoundBody.size());
+            return MemoryStream(kNotFoundBody);
         case BodyKind::WholeFile:
             if (FAILED(SHCreateStreamOnFileEx(AsWide(answer.filePath), STGM_READ, 0, FALSE, nullptr,
                                               &stream))) {
@@ -49,7 +48,7 @@ IStream* BodyStream(ResourceResponse& answer) {
             }
             break;
         case BodyKind::Span:
-            stream = MemoryStream(answer.span.data(), answer.span.size());
+            stream = CreateSpanStream(SpanReader(answer.file, answer.span));
             break;
     }
     if (!stream) {
@@ -64,43 +63,45 @@ HRESULT HandleWebResourceRequested(ICoreWebView2Environment* environment,
                                    ICoreWebView2WebResourceRequestedEventArgs* args,
                                    const std::u16string& contentFolder, FileAccess& files,
                                    MappedFileCache& cache) {
-    ICoreWebView2WebResourceRequest* request = nullptr;
+    ComPtr<ICoreWebView2WebResourceRequest> request;
     if (!args || FAILED(args->get_Request(&request)) || !request) {
         return S_OK;
     }
-    LPWSTR uri = nullptr;
-    request->get_Uri(&uri);
-    ICoreWebView2HttpRequestHeaders* headers = nullptr;
+    BrowserString uri;
+    request->get_Uri(uri.out());
+    ComPtr<ICoreWebView2HttpRequestHeaders> headers;
     if (FAILED(request->get_Headers(&headers))) {
-        headers = nullptr;
+        headers.Reset();
     }
-    const std::optional<std::u16string> range = RangeHeader(headers);
+    const std::optional<std::u16string> range = RangeHeader(headers.Get());
 
     ResourceResponse answer = AnswerResourceRequest(
-        FromWide(uri), range ? std::optional<std::u16string_view>(*range) : std::nullopt,
+        uri.view(), range ? std::optional<std::u16string_view>(*range) : std::nullopt,
         contentFolder, files, cache);
-    IStream* body = BodyStream(answer);
+    const ComPtr<IStream> body = AdoptReference(BodyStream(answer));
     const std::u16string reason(answer.reason);
     const std::u16string headerText = JoinHeaderLines(answer.headerLines);
 
-    ICoreWebView2WebResourceResponse* response = nullptr;
+    ComPtr<ICoreWebView2WebResourceResponse> response;
     if (environment &&
-        SUCCEEDED(environment->CreateWebResourceResponse(body, answer.status, AsWide(reason),
+        SUCCEEDED(environment->CreateWebResourceResponse(body.Get(), answer.status, AsWide(reason),
                                                          AsWide(headerText), &response)) &&
         response) {
-        args->put_Response(response);
+        args->put_Response(response.Get());
     }
-    if (response) {
+    return S_OK;
+}
+
+HRESULT AnswerServerError(ICoreWebView2Environment* environment,
+                          ICoreWebView2WebResourceRequestedEventArgs* args) noexcept {
+    ICoreWebView2WebResourceResponse* response = nullptr;
+    if (environment && args &&
+        SUCCEEDED(environment->CreateWebResourceResponse(nullptr, 500, L"Internal Server Error",
+                                                         L"Cache-Control: no-store", &response)) &&
+        response) {
+        args->put_Response(response);
         response->Release();
     }
-    if (body) {
-        body->Release();
-    }
-    if (headers) {
-        headers->Release();
-    }
-    request->Release();
-    CoTaskMemFree(uri);
     return S_OK;
 }
 

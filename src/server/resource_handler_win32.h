@@ -20,4 +20,9 @@ HRESULT HandleWebResourceRequested(ICoreWebView2Environment* environment,
                                    const std::u16string& contentFolder, FileAccess& files,
                                    MappedFileCache& cache);
 
+// Answers "500 Internal Server Error" with no body, for a request whose answer could not be
+// decided (memory ran out on the way). Allocates nothing of its own and never throws.
+HRESULT AnswerServerError(ICoreWebView2Environment* environment,
+                          ICoreWebView2WebResourceRequestedEventArgs* args) noexcept;
+
 }  // namespace tessaly

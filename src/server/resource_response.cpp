@@ -6,6 +6,7 @@
 #include "app/text.h"
 #include "server/byte_range.h"
 #include "server/content_types.h"
+#include "server/span_reader.h"
 
 namespace tessaly {
 namespace {
@@ -233,15 +234,15 @@ ResourceResponse AnswerResourceRequest(std::u16string_view uri,
         response.filePath = std::move(filePath);
         return response;
     }
-    const std::span<const std::byte> view = cache.GetMappedView(requestPath, filePath);
-    // The view may be shorter than the size queried a moment ago if the file changed between.
-    if (span.last >= view.size()) {
-        response.status = 500;
-        response.reason = u"Internal Server Error";
+    std::shared_ptr<const MappedFile> file = cache.GetMappedFile(requestPath, filePath);
+    // The file may be shorter than the size queried a moment ago if it changed between.
+    if (!file || span.last >= file->size() || !CanViewSpanStart(*file, span)) {
+        AnswerBodyUnavailable(response);
         return response;
     }
     response.body = BodyKind::Span;
-    response.span = view.subspan(std::size_t(span.first), std::size_t(span.count()));
+    response.file = std::move(file);
+    response.span = span;
     return response;
 }
 
@@ -252,6 +253,7 @@ void AnswerBodyUnavailable(ResourceResponse& response) {
     RemoveLinesStartingWith(response.headerLines, u"Content-Range: ");
     response.body = BodyKind::None;
     response.filePath.clear();
+    response.file.reset();
     response.span = {};
 }
 

@@ -5,12 +5,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "server/byte_range.h"
 #include "server/file_access.h"
 #include "server/mapped_file_cache.h"
 
@@ -28,17 +29,16 @@ inline constexpr std::size_t kMaxDecodedPath = 2047;
 
 // The longest span sent for an open-ended range ('bytes=N-'). The browser runtime reads a
 // response's stream whole into its own memory before sending it, and a 32-bit process runs out
-// of memory at single responses of about 120 MB; a span is copied once into the body stream
-// and once more by the runtime, so one answer costs about twice this much. 8 MiB keeps that
-// near 16 MiB while still holding a typical song, or several seconds of HD video, so media
-// elements rarely need a second request; they ask for the rest themselves when they need it.
+// of memory at single responses of about 120 MB. 8 MiB keeps one answer far from that while
+// still holding a typical song, or several seconds of HD video, so media elements rarely need
+// a second request; they ask for the rest themselves when they need it.
 inline constexpr std::uint64_t kMaxOpenEndedSpan = std::uint64_t{8} << 20;
 
 enum class BodyKind {
     None,
     NotFoundText,  // kNotFoundBody
     WholeFile,     // streamed from `filePath`
-    Span,          // a copy of `span`
+    Span,          // `span` of `file`, read with a SpanReader
 };
 
 struct ResourceResponse {
@@ -48,8 +48,8 @@ struct ResourceResponse {
     std::vector<std::u16string> headerLines;
     BodyKind body = BodyKind::None;
     std::u16string filePath;
-    // Inside a view held by the mapped file cache: valid until the cache is released.
-    std::span<const std::byte> span;
+    std::shared_ptr<const MappedFile> file;
+    ByteRange span;
 };
 
 // The request path of `uri`: the text after the virtual origin, cut at its first raw '?' or '#'
@@ -75,8 +75,9 @@ ResourceResponse AnswerResourceRequest(std::u16string_view uri,
                                        const std::u16string& contentFolder, FileAccess& files,
                                        MappedFileCache& cache);
 
-// Turns an answer whose whole-file or span body cannot be made into a stream into "500 Internal
-// Server Error" with no body; the Content-Length and Content-Range lines go, since no bytes follow.
+// Turns an answer whose body cannot be made (no stream, or no view of the span) into "500
+// Internal Server Error" with no body; the Content-Length and Content-Range lines go, since no
+// bytes follow.
 void AnswerBodyUnavailable(ResourceResponse& response);
 
 // The header lines joined by single line feeds, with nothing after the last.

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "app/saturate.h"
+
 namespace tessaly {
 
 float DpiScaleFactor(std::int32_t dpi) {
@@ -10,9 +12,10 @@ float DpiScaleFactor(std::int32_t dpi) {
 
 std::int32_t ScaleByFactor(std::int32_t value, float factor) {
     // Every float operation rounds to single precision (on x86 the build uses SSE, not the
-    // x87 stack, which would carry extra bits into the ceiling).
+    // x87 stack, which would carry extra bits into the ceiling). A size beyond the 32-bit range
+    // saturates.
     const float product = float(value) * factor;
-    return std::int32_t(float(std::ceil(double(product))));
+    return TruncateToInt32(float(std::ceil(double(product))));
 }
 
 }  // namespace tessaly

@@ -148,6 +148,7 @@ TEST(LoadPackageSettings, RejectsFaults) {
         {"no name", R"({"main":"a.html"})", Fault::InvalidName},
         {"empty name", R"({"name":""})", Fault::InvalidName},
         {"numeric name", R"({"name":7})", Fault::InvalidName},
+        {"name with a NUL", R"({"name":"\u0000x"})", Fault::InvalidName},
         {"top-level array", R"([{"name":"Demo"}])", Fault::InvalidName},
         {"top-level string", R"("Demo")", Fault::InvalidName},
         {"top-level number", "42", Fault::InvalidName},

@@ -244,6 +244,15 @@ def main():
     if args.write_actual:
         with open(args.write_actual, "w", encoding="utf-8") as out:
             out.write("\n".join(actual) + "\n")
+    # What the stand-in measured varies from run to run, so the expected log cannot hold it:
+    # say it here, and keep it beside the runs for whoever quotes it.
+    measured = [line for line in actual if line.startswith("memory ")]
+    if measured:
+        print("\n".join(measured))
+        name = os.path.splitext(os.path.basename(args.scenario))[0]
+        work_dir = os.path.dirname(os.path.dirname(run_dir))
+        with open(os.path.join(work_dir, name + ".memory"), "w", encoding="utf-8") as out:
+            out.write("\n".join(measured) + "\n")
     expected = read_expected(args.expected)
     mismatch = compare(expected, actual)
     seconds = time.monotonic() - started

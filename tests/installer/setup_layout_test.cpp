@@ -53,6 +53,8 @@ TEST(ProgressPosition, IsSinglePrecisionPercentTruncated) {
         {4294967295u, 4294967295u, 100},
         {1, 4294967295u, 0},
         {1700000, 1750000, 97},
+        // A server that sends more than it announced: the percentage saturates.
+        {4294967295u, 1, 2147483647},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.progress << " of " << c.maximum);

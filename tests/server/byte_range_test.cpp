@@ -104,30 +104,39 @@ TEST(ParseByteRange, ReportsNumbersThatCannotBeReadWithoutThrowing) {
         {u"bytes=-x", kInvalidNumber},
         {u"bytes=1-+", kInvalidNumber},
         {u"bytes=1-\u0661", kInvalidNumber},  // only ASCII digits count
-        {u"bytes=99999999999-", kNumberOutOfRange},
-        {u"bytes=2147483648-", kNumberOutOfRange},
+        {u"bytes=9223372036854775808-", kNumberOutOfRange},
         {u"bytes=0-99999999999999999999999999999999", kNumberOutOfRange},
-        {u"bytes=-2147483649-", kNumberOutOfRange},
+        {u"bytes=-9223372036854775809-", kNumberOutOfRange},
     };
     for (const auto& c : cases) {
         const ByteRangeResult result = ParseByteRange(c.value, 1000);
         EXPECT_EQ(result.verdict, kBad) << WideToUtf8(c.value);
         EXPECT_EQ(result.error, c.error) << WideToUtf8(c.value);
     }
-    // The extremes of the signed 32-bit range still read.
-    Check({u"bytes=2147483647-", 1000, kNo});
-    Check({u"bytes=1--2147483648", 1000, kNo});
+    // The extremes of the signed 64-bit range still read.
+    Check({u"bytes=9223372036854775807-", 1000, kNo});
+    Check({u"bytes=1--9223372036854775808", 1000, kNo});
 }
 
-TEST(ParseByteRange, KeepsSizesOf2GiBAndMoreWhole) {
+TEST(ParseByteRange, ReadsOffsetsOfAnySizeIn64Bits) {
     constexpr std::uint64_t k5GiB = std::uint64_t{5} << 30;
+    constexpr std::uint64_t kMax = (std::uint64_t{1} << 63) - 1;
     const Case cases[] = {
         {u"bytes=0-", k5GiB, kOk, {0, k5GiB - 1}, RangeForm::OpenEnded},
         {u"bytes=-10", k5GiB, kOk, {k5GiB - 10, k5GiB - 1}, RangeForm::Suffix},
-        {u"bytes=2147483647-2147483647", k5GiB, kOk, {2147483647, 2147483647}},
+        {u"bytes=2147483647-2147483648", k5GiB, kOk, {2147483647, 2147483648}},
+        {u"bytes=4294967295-4294967296", k5GiB, kOk, {4294967295, 4294967296}},
+        {u"bytes=4294967296-", k5GiB, kOk, {4294967296, k5GiB - 1}, RangeForm::OpenEnded},
+        {u"bytes=-4294967297", k5GiB, kOk, {k5GiB - 4294967297, k5GiB - 1}, RangeForm::Suffix},
+        {u"bytes=5368709120-", k5GiB, kNo},
+        {u"bytes=9223372036854775806-", kMax, kOk, {kMax - 1, kMax - 1}, RangeForm::OpenEnded},
+        {u"bytes=-9223372036854775807", kMax, kOk, {0, kMax - 1}, RangeForm::Suffix},
+        // A 32-bit reading of these would land inside the file.
+        {u"bytes=4294967396-4294967496", 1000, kNo},
+        {u"bytes=-4294967396", 1000, kNo},
         // A negative number never wraps into a large file's range.
         {u"bytes=5--3", k5GiB, kNo},
-        {u"bytes=-4294967295-", k5GiB, kBad},
+        {u"bytes=1--4294967295", k5GiB, kNo},
     };
     for (const auto& c : cases) {
         Check(c);

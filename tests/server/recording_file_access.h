@@ -27,33 +27,67 @@ class RecordingFileAccess : public FileAccess {
                                     : FileStatus{FileKind::RegularFile, file->second.size()};
     }
 
-    std::optional<MappedFile> Map(const std::u16string& path) override {
-        mapPaths.push_back(path);
-        if (failMaps) {
+    std::optional<FileMapping> Open(const std::u16string& path) override {
+        openPaths.push_back(path);
+        if (failOpens) {
             return std::nullopt;
         }
         if (real_) {
-            return real_->Map(path);
+            return real_->Open(path);
         }
         const auto file = files_.find(path);
         if (file == files_.end() || file->second.empty()) {
             return std::nullopt;
         }
-        const auto* data = reinterpret_cast<const std::byte*>(file->second.data());
-        return MappedFile{++handles_, ++handles_, {data, file->second.size()}};
+        // The mapping handle says which file it maps.
+        return FileMapping{++handles_, reinterpret_cast<std::uintptr_t>(&file->second),
+                           file->second.size()};
     }
 
-    void Unmap(const MappedFile& file) override {
-        unmapped.push_back(file.view.data());
+    const std::byte* MapView(const FileMapping& file, std::uint64_t offset,
+                             std::size_t length) override {
+        views.push_back({offset, length});
+        if (failViews) {
+            return nullptr;
+        }
+        ++openViews;
         if (real_) {
-            real_->Unmap(file);
+            return real_->MapView(file, offset, length);
+        }
+        const auto* bytes = reinterpret_cast<const std::string*>(file.mapping);
+        return reinterpret_cast<const std::byte*>(bytes->data()) + offset;
+    }
+
+    void UnmapView(const std::byte* view, std::size_t length) override {
+        --openViews;
+        if (real_) {
+            real_->UnmapView(view, length);
         }
     }
 
-    bool failMaps = false;
+    void Close(const FileMapping& file) override {
+        closed.push_back(file.file);
+        if (real_) {
+            real_->Close(file);
+        }
+    }
+
+    // The handle the next in-memory open starts after.
+    std::uintptr_t handlesMade() const { return handles_; }
+
+    struct ViewRequest {
+        std::uint64_t offset;
+        std::size_t length;
+        friend bool operator==(const ViewRequest&, const ViewRequest&) = default;
+    };
+
+    bool failOpens = false;
+    bool failViews = false;
     std::vector<std::u16string> statusPaths;
-    std::vector<std::u16string> mapPaths;
-    std::vector<const std::byte*> unmapped;
+    std::vector<std::u16string> openPaths;
+    std::vector<ViewRequest> views;
+    int openViews = 0;  // made and not yet unmapped
+    std::vector<std::uintptr_t> closed;
 
   private:
     FileAccess* real_;

@@ -4,7 +4,9 @@
 #include "runtime_win32.h"
 // The header above brings windows.h first.
 #include <combaseapi.h>
+#include <psapi.h>
 
+#include <charconv>
 #include <map>
 
 #include "objects_win32.h"
@@ -244,10 +246,35 @@ bool RaiseNavigationStarting(const std::wstring& uri) {
     return !args->Cancelled();
 }
 
+// A decimal count of bytes, as scenario lines give sizes and limits.
+bool ParseBytes(const std::string& text, ULONGLONG& value) {
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return !text.empty() && error == std::errc() && end == text.data() + text.size();
+}
+
+// What the runtime does with a body once the handler has returned: rewind the stream and read it
+// whole, unless it is larger than the scenario's limit.
 void LogBody(IStream* content) {
     if (!content) {
         Log("response-body none");
         return;
+    }
+    const HRESULT seek = content->Seek({}, STREAM_SEEK_SET, nullptr);
+    if (FAILED(seek)) {
+        Log("response-body seek-error " + Hex32(std::uint32_t(seek)));
+        return;
+    }
+    if (State().responseBodyLimit > 0) {
+        STATSTG stat = {};
+        const HRESULT result = content->Stat(&stat, STATFLAG_NONAME);
+        if (FAILED(result)) {
+            Log("response-body stat-error " + Hex32(std::uint32_t(result)));
+            return;
+        }
+        if (stat.cbSize.QuadPart > State().responseBodyLimit) {
+            Log("response-too-large length=" + std::to_string(stat.cbSize.QuadPart));
+            return;
+        }
     }
     Sha256 hash;
     unsigned long long total = 0;
@@ -296,9 +323,15 @@ void RaiseRequest(const std::wstring& uri, const std::string* range, int context
     CoTaskMemFree(reason);
     Log("response-headers " +
         (response->HasHeaderText() ? Quote(Utf8(response->HeaderText())) : std::string("null")));
-    ComPtr<IStream> content;
-    response->get_Content(content.GetAddressOf());
-    LogBody(content.Get());
+    // The runtime reads the body later, on a thread of its own, and keeps the response (and
+    // with it the stream) as long as the page.
+    ComPtr<Response> kept(response);
+    State().keptResponses.emplace_back(kept);
+    Post([kept] {
+        ComPtr<IStream> content;
+        kept->get_Content(content.GetAddressOf());
+        LogBody(content.Get());
+    });
 }
 
 void RaiseDOMContentLoaded() {
@@ -314,7 +347,8 @@ void StartPage(const Step& step) {
     const std::wstring uri = State().firstNavigation;
     if (RaiseNavigationStarting(uri)) {
         RaiseRequest(uri, nullptr, COREWEBVIEW2_WEB_RESOURCE_CONTEXT_DOCUMENT);
-        RaiseDOMContentLoaded();
+        // Once the document's body has been read.
+        Post(RaiseDOMContentLoaded);
     }
 }
 
@@ -426,6 +460,95 @@ void HoldFile(const Step& step) {
     Log("hold-file " + Quote(step.args[0]));
 }
 
+// A file of SIZE bytes, made by extending an empty one, so it takes no room on disk, with 8-byte
+// marks where a span read from the wrong offset would show it: at every 256 MiB and at the last
+// 8 bytes, each the little-endian value of its offset XOR SIZE.
+void SparseFile(const Step& step) {
+    ULONGLONG size = 0;
+    if (step.args.size() != 2 || !ParseBytes(step.args[1], size) || size < 8) {
+        return StepError(step, "sparse-file takes a path in the program folder and a size >= 8");
+    }
+    const std::wstring path = ProgramFolder() + Wide(step.args[0]);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    const auto writeAt = [file](ULONGLONG offset, const void* bytes, DWORD count) {
+        LARGE_INTEGER position;
+        position.QuadPart = LONGLONG(offset);
+        DWORD written = 0;
+        return SetFilePointerEx(file, position, nullptr, FILE_BEGIN) &&
+               (count == 0 ? SetEndOfFile(file)
+                           : WriteFile(file, bytes, count, &written, nullptr) && written == count);
+    };
+    bool ok = file != INVALID_HANDLE_VALUE && writeAt(size, nullptr, 0);
+    constexpr ULONGLONG kMarkEvery = 256ull << 20;
+    for (ULONGLONG offset = 0; ok && offset <= size - 8; offset += kMarkEvery) {
+        const ULONGLONG mark = offset ^ size;
+        ok = writeAt(offset, &mark, 8);
+    }
+    const ULONGLONG last = (size - 8) ^ size;
+    ok = ok && writeAt(size - 8, &last, 8);
+    const DWORD error = ok ? 0 : GetLastError();
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+    }
+    Log("sparse-file " + Quote(step.args[0]) + " size=" + std::to_string(size) +
+        (ok ? "" : " error=" + std::to_string(error)));
+}
+
+struct AddressSpace {
+    ULONGLONG reserved = 0;  // every region that is not free, committed ones included
+    ULONGLONG committed = 0;
+};
+
+AddressSpace MeasureAddressSpace() {
+    SYSTEM_INFO system;
+    GetSystemInfo(&system);
+    AddressSpace space;
+    auto address = reinterpret_cast<ULONG_PTR>(system.lpMinimumApplicationAddress);
+    const auto end = reinterpret_cast<ULONG_PTR>(system.lpMaximumApplicationAddress);
+    MEMORY_BASIC_INFORMATION region;
+    while (address < end &&
+           VirtualQuery(reinterpret_cast<void*>(address), &region, sizeof region) != 0) {
+        if (region.State != MEM_FREE) {
+            space.reserved += region.RegionSize;
+        }
+        if (region.State == MEM_COMMIT) {
+            space.committed += region.RegionSize;
+        }
+        const auto next = reinterpret_cast<ULONG_PTR>(region.BaseAddress) + region.RegionSize;
+        if (next <= address) {
+            break;
+        }
+        address = next;
+    }
+    return space;
+}
+
+// The process's address space now, how much more is reserved than when the steps began (Wine
+// shows over 1.5 GB of a 32-bit process as reserved before the program has done anything, in
+// large inaccessible regions of its own, so only the growth says what the program took), and
+// the peaks the system counted.
+void Memory(const Step& step) {
+    ULONGLONG limit = 0;
+    std::string limitText;
+    const bool hasLimit = NamedArgument(step, 0, "growth-limit", limitText);
+    if (hasLimit && !ParseBytes(limitText, limit)) {
+        return StepError(step, "memory takes growth-limit=BYTES");
+    }
+    const AddressSpace space = MeasureAddressSpace();
+    const LONGLONG growth = LONGLONG(space.reserved) - LONGLONG(State().reservedAtStart);
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    Log("memory " +
+        (hasLimit ? "growth-within-limit=" + std::to_string(growth <= LONGLONG(limit) ? 1 : 0) + " "
+                  : std::string()) +
+        "growth=" + std::to_string(growth) + " reserved=" + std::to_string(space.reserved) +
+        " committed=" + std::to_string(space.committed) +
+        " peak-working-set=" + std::to_string(counters.PeakWorkingSetSize) +
+        " peak-pagefile=" + std::to_string(counters.PeakPagefileUsage));
+}
+
 void WindowStep(const Step&) {}
 
 const std::map<std::string, StepFunction>& Steps() {
@@ -442,6 +565,8 @@ const std::map<std::string, StepFunction>& Steps() {
         {"fullscreen-element", FullscreenElement},
         {"close-request", CloseRequest},
         {"hold-file", HoldFile},
+        {"sparse-file", SparseFile},
+        {"memory", Memory},
         {"window", WindowStep},
     };
     return steps;
@@ -466,6 +591,13 @@ bool ApplySetup(const Step& step) {
         hresultArgument(State().controllerResult);
     } else if (step.command == "without-view2") {
         State().answersView2 = false;
+    } else if (step.command == "response-body-limit") {
+        ULONGLONG limit = 0;
+        if (step.args.size() != 1 || !ParseBytes(step.args[0], limit)) {
+            StepError(step, "response-body-limit takes a number of bytes");
+        } else {
+            State().responseBodyLimit = limit;
+        }
     } else {
         return false;
     }
@@ -503,13 +635,20 @@ void LoadScenario() {
 void RunNextStep() {
     if (State().nextStep >= State().steps.size()) {
         Log("scenario-end");
+        State().keptResponses.clear();
         return;
+    }
+    if (State().nextStep == 0) {
+        State().reservedAtStart = MeasureAddressSpace().reserved;
     }
     const Step& step = State().steps[State().nextStep++];
     Log("step " + step.text);
     Steps().at(step.command)(step);
-    LogWindow();
-    Post(RunNextStep);
+    // After what the step left for later, such as reading bodies.
+    Post([] {
+        LogWindow();
+        Post(RunNextStep);
+    });
 }
 
 }  // namespace

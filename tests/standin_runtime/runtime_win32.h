@@ -41,8 +41,12 @@ struct Runtime {
     HRESULT environmentResult = S_OK;
     HRESULT controllerResult = S_OK;
     bool answersView2 = true;
+    // Bodies larger than this are not read (0: no limit).
+    ULONGLONG responseBodyLimit = 0;
     std::vector<Step> steps;
     std::size_t nextStep = 0;
+    // The process's reserved address space when the first step began.
+    ULONGLONG reservedAtStart = 0;
 
     // What the program under test was given or did.
     Microsoft::WRL::ComPtr<Environment> environment;
@@ -59,6 +63,8 @@ struct Runtime {
     UINT64 navigationId = 0;
     INT64 nextToken = 1;
     std::vector<HANDLE> heldFiles;
+    // Every response the program handed over, with its stream, until the scenario ends.
+    std::vector<Microsoft::WRL::ComPtr<IUnknown>> keptResponses;
 };
 
 Runtime& State();

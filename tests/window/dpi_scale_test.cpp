@@ -28,6 +28,9 @@ TEST(ScaleByFactor, RoundsTheSinglePrecisionProductUp) {
         {125, 96, 125},
         {140, 24, 35},
         {120, -3, -3},  // -3.75 rounds up toward zero
+        // Beyond the 32-bit range the size saturates instead of wrapping to a negative width.
+        {120, 2147483647, 2147483647},
+        {120, -2147483647 - 1, -2147483647 - 1},
     };
     for (const ScaleCase& c : cases) {
         SCOPED_TRACE(testing::Message() << c.dpi << " DPI, " << c.value);

@@ -14,6 +14,7 @@
 #include "server/file_access.h"
 #include "server/mapped_file_cache.h"
 #include "server/resource_response.h"
+#include "server/span_reader.h"
 #include "tessaly/check.h"
 #include "tessaly/file_names.h"
 #include "tessaly/http_answer.h"
@@ -34,8 +35,7 @@ struct ContentServer::State {
     httplib::Server server;
     std::u16string contentFolder;
     // The content server's answer and its mapped file cache are single-threaded; the HTTP
-    // library is not. Bodies are sent outside the lock: cached views stay mapped until the cache
-    // goes, with the server.
+    // library is not. Bodies are sent outside the lock: each span's reader holds its file.
     std::mutex answering;
     MappedFileCache cache{PlatformFileAccess()};
     std::function<void(const std::string&)> log;
@@ -101,13 +101,16 @@ struct ContentServer::State {
                 return;
             }
             case BodyKind::Span: {
-                const std::span<const std::byte> span = answer.span;
+                auto reader = std::make_shared<SpanReader>(answer.file, answer.span);
                 response.set_content_provider(
-                    span.size(), "",
-                    [span](std::size_t offset, std::size_t count, httplib::DataSink& sink) {
-                        const std::size_t part = std::min(count, kReadChunk);
-                        return sink.write(reinterpret_cast<const char*>(span.data()) + offset,
-                                          part);
+                    std::size_t(reader->size()), "",
+                    [reader](std::size_t offset, std::size_t count, httplib::DataSink& sink) {
+                        std::vector<std::byte> buffer(std::min(count, kReadChunk));
+                        reader->Seek(offset);
+                        const std::optional<std::size_t> read =
+                            reader->Read(buffer.data(), buffer.size());
+                        return read && *read > 0 &&
+                               sink.write(reinterpret_cast<const char*>(buffer.data()), *read);
                     });
                 return;
             }

@@ -10,7 +10,7 @@
 #include <mutex>
 #include <thread>
 
-#include "app/file_bytes.h"
+#include "answer_body.h"
 #include "app/text.h"
 #include "server/file_access.h"
 #include "server/mapped_file_cache.h"
@@ -111,21 +111,6 @@ class ServeTest : public ::testing::Test {
                                      PlatformFileAccess(), cache_);
     }
 
-    static std::string BodyOf(const ResourceResponse& answer) {
-        switch (answer.body) {
-            case BodyKind::NotFoundText:
-                return std::string(kNotFoundBody);
-            case BodyKind::WholeFile:
-                return ReadFileBytes(answer.filePath);
-            case BodyKind::Span:
-                return std::string(reinterpret_cast<const char*>(answer.span.data()),
-                                   answer.span.size());
-            case BodyKind::None:
-                break;
-        }
-        return {};
-    }
-
     // The same status, reason, headers and body, with only HTTP's own headers added: the
     // connection's, and a Content-Length framing a body whose answer gives none.
     void ExpectSameAnswer(const Request& request) {
@@ -136,7 +121,7 @@ class ServeTest : public ::testing::Test {
 
         EXPECT_EQ(result->status, answer.status);
         EXPECT_EQ(result->reason, WideToUtf8(answer.reason));
-        const std::string body = BodyOf(answer);
+        const std::string body = test::AnswerBody(answer);
         Headers expected;
         for (const HttpHeader& header : HttpHeadersOf(answer)) {
             expected.emplace_back(Lower(header.name), header.value);

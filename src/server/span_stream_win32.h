@@ -1,0 +1,18 @@
+// Windows glue only: the body stream of a partial answer.
+#pragma once
+
+#include <windows.h>
+// windows.h first: the COM headers rely on it.
+#include <objidl.h>
+
+#include "server/span_reader.h"
+
+namespace tessaly {
+
+// A read-only IStream over one span of a cached file. The browser runtime reads bodies on a
+// thread of its own after the handler has returned, and may keep the stream as long as the
+// page, so the stream holds no bytes: it reads them from the file when asked (SpanReader).
+// Null when memory runs out.
+IStream* CreateSpanStream(SpanReader reader);
+
+}  // namespace tessaly
