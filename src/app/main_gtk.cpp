@@ -13,6 +13,7 @@
 #include "browser/browser_gtk.h"
 #include "browser/content_answer.h"
 #include "browser/media_listener.h"
+#include "server/mapped_file_cache.h"
 #include "server/resource_response.h"
 #include "window/host_window_gtk.h"
 
@@ -96,8 +97,8 @@ int main(int argc, char** argv) {
     CreateBrowser(options);
 
     gtk_main();
-    // Mapped files are left to the process's end: the engine's worker threads may still be
-    // reading a body when the main loop returns.
     media.Stop();
+    // A body the engine is still reading holds its own file open.
+    ReleaseMappedFiles();
     return BrowserExitCode();
 }

@@ -25,11 +25,13 @@ ResponseBody::ResponseBody(ResourceResponse& response) {
             return;
         case BodyKind::NotFoundText:
             bytes_ = std::as_bytes(std::span(kNotFoundBody));
-            break;
+            size_ = bytes_.size();
+            return;
         case BodyKind::Span:
-            // Cached views stay mapped until the cache is released, after the last request.
-            bytes_ = response.span;
-            break;
+            // The reader holds the file open, whatever the cache does meanwhile.
+            span_.emplace(response.file, response.span);
+            size_ = span_->size();
+            return;
         case BodyKind::WholeFile: {
             const OpenedFile opened = OpenForReading(response.filePath);
             file_.reset(opened.file);
@@ -41,7 +43,6 @@ ResponseBody::ResponseBody(ResourceResponse& response) {
             return;
         }
     }
-    size_ = bytes_.size();
 }
 
 std::size_t ResponseBody::Read(std::span<std::byte> buffer) {
@@ -52,6 +53,8 @@ std::size_t ResponseBody::Read(std::span<std::byte> buffer) {
     std::size_t read = count;
     if (file_) {
         read = std::fread(buffer.data(), 1, count, file_.get());
+    } else if (span_) {
+        read = span_->Read(buffer.data(), count).value_or(0);
     } else {
         std::memcpy(buffer.data(), bytes_.data() + offset_, count);
     }

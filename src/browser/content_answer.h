@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "server/resource_response.h"
+#include "server/span_reader.h"
 
 namespace tessaly {
 
@@ -43,7 +44,8 @@ class ResponseBody {
         void operator()(std::FILE* file) const { std::fclose(file); }
     };
     std::unique_ptr<std::FILE, CloseFile> file_;
-    std::span<const std::byte> bytes_;  // the body when it is in memory
+    std::optional<SpanReader> span_;
+    std::span<const std::byte> bytes_;  // the "File not found" text
     std::uint64_t size_ = 0;
     std::uint64_t offset_ = 0;
 };
