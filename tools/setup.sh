@@ -14,9 +14,11 @@ apt-get install -y -qq --no-install-recommends \
   mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix \
   nlohmann-json3-dev libgtest-dev googletest libbenchmark-dev \
   libcpp-httplib-dev libzip-dev libssl-dev pkg-config libstb-dev \
+  libgtk-3-dev libwebkit2gtk-4.1-dev \
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav gstreamer1.0-gl \
   wine wine32 wine64 \
   xvfb xdotool imagemagick x11-utils python3 python3-websocket chromium ca-certificates \
-  osslsigncode nsis icoutils openssl \
+  openbox osslsigncode nsis icoutils openssl \
   >/dev/null
 
 echo "setup: done"

@@ -17,7 +17,6 @@ enum class MessageIcon : std::uint32_t {
     Information = 0x40,  // MB_ICONINFORMATION
 };
 
-inline constexpr std::u16string_view kFixedCaption = u"Windows Tessaly";
 inline constexpr std::u16string_view kPackageMissingText =
     u"Failed to load package.json. Check the file is in the same folder as the app.";
 inline constexpr std::u16string_view kPackageInvalidText =

@@ -18,6 +18,9 @@ struct ProgramState {
 // rest of the program reads them afterwards.
 inline ProgramState Program;
 
+// The caption of a failure message when the package's own title is not known or not meant.
+inline constexpr std::u16string_view kFixedCaption = u"Windows Tessaly";
+
 // Shown by start-up and by the installer's progress window when their window cannot be made.
 inline constexpr std::u16string_view kRegisterClassFailedText = u"Failed to register window class";
 inline constexpr std::u16string_view kCreateWindowFailedText = u"Failed to create window";

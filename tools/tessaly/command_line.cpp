@@ -14,6 +14,7 @@ constexpr std::string_view kUsage =
       program. Exits with 1 when there are errors; warnings do not fail.
   tessaly pack APP -o OUT [--zip] [--force] [--exe TESSALY_EXE] [--installer]
                [--sign CERT.pfx [--sign-password-env VARIABLE] [--timestamp URL]]
+               [--linux | --linux-only] [--host TESSALY_HOST]
       Checks APP, then assembles the Windows program in OUT: the program named after the app,
       with the app's icon and version information, package.json, the icon, www/ and, for a
       fixed runtime, webview2/. --zip also writes OUT.zip. --installer also writes
@@ -21,10 +22,15 @@ constexpr std::string_view kUsage =
       certificate (needs osslsigncode); its password is read from the environment variable
       --sign-password-env names, and --timestamp names an RFC 3161 time-stamping server. OUT
       must be empty or new unless --force is given; APP is never changed.
+      --linux also writes the Linux program (the app's name without ".exe"), --linux-only
+      writes it instead of the Windows one; --host names the tessaly-host it copies.
   tessaly serve APP [--port N] [--log FILE]
       Serves APP/www on http://127.0.0.1:N/ (default 8080; 0 picks a free port) exactly as the
       program answers its browser. --log appends one line per request to FILE ("-": standard
       output).
+  tessaly run APP [--host TESSALY_HOST]
+      Checks APP, then opens it in the Linux program for a preview, and exits with its exit
+      code.
   tessaly help
 )";
 
@@ -64,11 +70,14 @@ std::variant<Command, std::string> ParseCommandLine(const std::vector<std::strin
         command.kind = Command::Kind::Pack;
     } else if (name == "serve") {
         command.kind = Command::Kind::Serve;
+    } else if (name == "run") {
+        command.kind = Command::Kind::Run;
     } else {
         return "unknown command \"" + name + "\"";
     }
     const bool packing = command.kind == Command::Kind::Pack;
     const bool serving = command.kind == Command::Kind::Serve;
+    const bool running = command.kind == Command::Kind::Run;
     bool haveApp = false;
     bool haveOut = false;
     for (std::size_t i = 1; i < args.size(); ++i) {
@@ -77,7 +86,8 @@ std::variant<Command, std::string> ParseCommandLine(const std::vector<std::strin
             (packing &&
              (option == "-o" || option == "--output" || option == "--exe" || option == "--sign" ||
               option == "--sign-password-env" || option == "--timestamp")) ||
-            (serving && (option == "--port" || option == "--log"));
+            (serving && (option == "--port" || option == "--log")) ||
+            ((packing || running) && option == "--host");
         if (takesValue) {
             std::optional<std::string> text;
             if (attached) {
@@ -104,6 +114,8 @@ std::variant<Command, std::string> ParseCommandLine(const std::vector<std::strin
                 command.signPasswordVariable = *text;
             } else if (option == "--timestamp") {
                 command.timestampUrl = *text;
+            } else if (option == "--host") {
+                command.host = PathFromUtf8(*text);
             } else {
                 command.out = PathFromUtf8(*text);
                 haveOut = true;
@@ -114,6 +126,10 @@ std::variant<Command, std::string> ParseCommandLine(const std::vector<std::strin
             command.force = true;
         } else if (packing && !attached && option == "--installer") {
             command.installer = true;
+        } else if (packing && !attached && option == "--linux") {
+            command.withLinux = true;
+        } else if (packing && !attached && option == "--linux-only") {
+            command.onlyLinux = true;
         } else if (option.starts_with("-") && option != "-") {
             return "unknown option " + args[i] + " for " + name;
         } else if (!haveApp) {
@@ -131,6 +147,13 @@ std::variant<Command, std::string> ParseCommandLine(const std::vector<std::strin
     }
     if (!command.sign && (!command.signPasswordVariable.empty() || !command.timestampUrl.empty())) {
         return "--sign-password-env and --timestamp need --sign CERT.pfx";
+    }
+    if (command.withLinux && command.onlyLinux) {
+        return "--linux and --linux-only cannot be given together";
+    }
+    if (command.onlyLinux && (command.exe || command.sign || command.installer)) {
+        return "--exe, --sign and --installer concern the Windows program, which --linux-only "
+               "leaves out";
     }
     return command;
 }

@@ -11,7 +11,7 @@
 namespace tessaly::tool {
 
 struct Command {
-    enum class Kind { Help, Check, Pack, Serve } kind = Kind::Help;
+    enum class Kind { Help, Check, Pack, Serve, Run } kind = Kind::Help;
     std::filesystem::path app;
     // pack
     std::filesystem::path out;
@@ -22,6 +22,10 @@ struct Command {
     std::string signPasswordVariable;
     std::string timestampUrl;
     bool installer = false;
+    bool withLinux = false;  // also the Linux program
+    bool onlyLinux = false;  // the Linux program alone
+    // pack --linux, run: the Linux host
+    std::optional<std::filesystem::path> host;
     // serve
     int port = 8080;
     std::optional<std::filesystem::path> log;

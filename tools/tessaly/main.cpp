@@ -10,6 +10,7 @@
 #include "tessaly/file_names.h"
 #include "tessaly/pack.h"
 #include "tessaly/progress.h"
+#include "tessaly/run.h"
 #include "tessaly/serve.h"
 
 namespace {
@@ -36,6 +37,14 @@ std::filesystem::path DefaultProgram() {
 #endif
 }
 
+std::filesystem::path DefaultHost() {
+#ifdef TESSALY_DEFAULT_HOST
+    return PathFromUtf8(TESSALY_DEFAULT_HOST);
+#else
+    return {};
+#endif
+}
+
 int Run(const std::vector<std::string>& args) {
     const auto parsed = ParseCommandLine(args);
     if (const auto* problem = std::get_if<std::string>(&parsed)) {
@@ -53,7 +62,9 @@ int Run(const std::vector<std::string>& args) {
             PackOptions options;
             options.app = command.app;
             options.out = command.out;
-            options.exe = command.exe.value_or(DefaultProgram());
+            if (!command.onlyLinux) {
+                options.exe = command.exe.value_or(DefaultProgram());
+            }
             options.zip = command.zip;
             options.force = command.force;
             options.progress = StandardErrorIsTerminal();
@@ -62,8 +73,14 @@ int Run(const std::vector<std::string>& args) {
                     SignOptions{*command.sign, command.signPasswordVariable, command.timestampUrl};
             }
             options.installer = command.installer;
+            if (command.withLinux || command.onlyLinux) {
+                options.linuxHost = command.host.value_or(DefaultHost());
+            }
             return Pack(options, std::cout, std::cerr);
         }
+        case Command::Kind::Run:
+            return RunApp({command.app, command.host.value_or(DefaultHost())}, std::cout,
+                          std::cerr);
         case Command::Kind::Serve:
             return Serve({command.app, command.port, command.log}, std::cout, std::cerr);
     }

@@ -13,6 +13,7 @@
 #include "tessaly/check.h"
 #include "tessaly/file_names.h"
 #include "tessaly/installer.h"
+#include "tessaly/pack_linux.h"
 #include "tessaly/progress.h"
 #include "tessaly/zip_archive.h"
 
@@ -228,7 +229,9 @@ void PrintMade(std::ostream& out, const fs::path& folder, const PackPlan& plan) 
 
 PackPlan PlanPack(const fs::path& app, const PackageSettings& settings, const fs::path& exe) {
     PlanBuilder plan;
-    plan.AddFile(exe, WideToUtf8(ProgramFileName(settings.name)));
+    if (!exe.empty()) {
+        plan.AddFile(exe, WideToUtf8(ProgramFileName(settings.name)));
+    }
     plan.AddFile(app / "package.json", "package.json");
     if (const std::optional<std::string> icon = IconPath(settings)) {
         const fs::path normal = PathFromUtf8(*icon).lexically_normal();
@@ -255,12 +258,15 @@ std::optional<std::string> RefusalToPack(const PackOptions& options) {
     std::error_code error;
     const fs::path app = Resolved(options.app);
     const fs::path out = Resolved(options.out);
-    const fs::path exe = Resolved(options.exe);
+    const fs::path exe = options.exe.empty() ? fs::path() : Resolved(options.exe);
     const std::string outText = Utf8Path(options.out);
-    if (options.exe.empty()) {
+    if (const auto refusal = RefusalToPackLinux(options)) {
+        return refusal;
+    }
+    if (options.exe.empty() && !options.linuxHost) {
         return "no program to copy: name the built Tessaly.exe with --exe";
     }
-    if (!fs::is_regular_file(exe, error)) {
+    if (!options.exe.empty() && !fs::is_regular_file(exe, error)) {
         return "no program at " + Utf8Path(options.exe) +
                ": build it with ./tools/build.sh, or give its path with --exe";
     }
@@ -271,7 +277,7 @@ std::optional<std::string> RefusalToPack(const PackOptions& options) {
     if (IsWithin(app, out)) {
         return "the app folder lies inside " + outText + ", and pack never writes over the app";
     }
-    if (IsWithin(exe, out)) {
+    if (!options.exe.empty() && IsWithin(exe, out)) {
         return "the program " + Utf8Path(options.exe) + " lies inside " + outText +
                ", which pack would replace";
     }
@@ -300,6 +306,34 @@ std::optional<std::string> RefusalToPack(const PackOptions& options) {
     return std::nullopt;
 }
 
+namespace {
+
+// Replaces the program in `plan` (its first item) with a copy in `staging` that carries the
+// app's icon and version information and, when asked, a signature; adds the installer when
+// asked.
+void BrandAndSign(const PackOptions& options, const PackageSettings& settings,
+                  const fs::path& staging, PackPlan& plan) {
+    const std::string packageJson = ReadFileBytes((options.app / "package.json").u16string());
+    const Branding branding = BrandingOf(options.app, settings, packageJson);
+    const fs::path program = staging / "program.exe";
+    BrandProgram(options.exe, branding, program);
+    const ProgramFace face = ReadProgramFace(program);  // before a signature is added
+    if (options.sign) {
+        SignFile(program, *options.sign, WideToUtf8(branding.productName), staging);
+    }
+    PackItem& programItem = plan.items.front();  // PlanPack puts the program first
+    plan.bytes = plan.bytes - programItem.size + fs::file_size(program);
+    programItem.source = program;
+    programItem.size = fs::file_size(program);
+    if (options.installer) {
+        const fs::path setup = MakeInstaller(plan, branding, face, options.sign, staging);
+        plan.items.push_back({setup, Utf8Path(setup.filename()), false, fs::file_size(setup)});
+        plan.bytes += plan.items.back().size;
+    }
+}
+
+}  // namespace
+
 int Pack(const PackOptions& options, std::ostream& out, std::ostream& err) {
     const CheckResult check = CheckApp(options.app);
     for (const Diagnostic& diagnostic : check.diagnostics) {
@@ -325,28 +359,21 @@ int Pack(const PackOptions& options, std::ostream& out, std::ostream& err) {
     PackPlan plan;
     try {
         plan = PlanPack(options.app, *check.settings, options.exe);
+        if (plan.conflict.empty() && options.linuxHost) {
+            plan.conflict =
+                LinuxProgramConflict(plan, *options.linuxHost, *check.settings).value_or("");
+        }
         if (!plan.conflict.empty()) {
             err << "pack: " << plan.conflict << "; nothing was written\n";
             return 1;
         }
         staging.emplace();
-        const std::string packageJson = ReadFileBytes((options.app / "package.json").u16string());
-        const Branding branding = BrandingOf(options.app, *check.settings, packageJson);
-        const fs::path program = staging->path() / "program.exe";
-        BrandProgram(options.exe, branding, program);
-        const ProgramFace face = ReadProgramFace(program);  // before a signature is added
-        if (options.sign) {
-            SignFile(program, *options.sign, WideToUtf8(branding.productName), staging->path());
+        if (!options.exe.empty()) {
+            BrandAndSign(options, *check.settings, staging->path(), plan);
         }
-        PackItem& programItem = plan.items.front();  // PlanPack puts the program first
-        plan.bytes = plan.bytes - programItem.size + fs::file_size(program);
-        programItem.source = program;
-        programItem.size = fs::file_size(program);
-        if (options.installer) {
-            const fs::path setup =
-                MakeInstaller(plan, branding, face, options.sign, staging->path());
-            plan.items.push_back({setup, Utf8Path(setup.filename()), false, fs::file_size(setup)});
-            plan.bytes += plan.items.back().size;
+        // After the installer is made: it installs the Windows program alone.
+        if (options.linuxHost) {
+            AddLinuxProgram(plan, *options.linuxHost, *check.settings);
         }
     } catch (const std::exception& failure) {
         err << "pack: " << failure.what() << "; nothing was written\n";
@@ -368,6 +395,9 @@ int Pack(const PackOptions& options, std::ostream& out, std::ostream& err) {
             }
         }
         copying.Finish();
+        if (options.linuxHost) {
+            MakeLinuxProgramExecutable(options.out, *check.settings);
+        }
         PrintMade(out, options.out, plan);
         if (options.zip) {
             const fs::path zip = ZipPathFor(options.out);

@@ -16,12 +16,14 @@ namespace tessaly::tool {
 struct PackOptions {
     std::filesystem::path app;
     std::filesystem::path out;
-    std::filesystem::path exe;        // the built Tessaly.exe
+    std::filesystem::path exe;        // the built Tessaly.exe; empty when only Linux is packed
     bool zip = false;                 // also write OUT.zip beside OUT
     bool force = false;               // replace what OUT and OUT.zip hold
     bool progress = false;            // draw a progress bar for a large app
     std::optional<SignOptions> sign;  // sign the program (and the installer) with Authenticode
     bool installer = false;           // also write OUT/<name>-setup.exe
+    // The built tessaly-host, to write the Linux program too (see pack_linux.h).
+    std::optional<std::filesystem::path> linuxHost;
 };
 
 // One file or folder that pack writes into OUT.

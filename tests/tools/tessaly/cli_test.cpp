@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,40 @@ TEST(TessalyProgram, PacksTheExampleApp) {
     EXPECT_TRUE(std::filesystem::is_regular_file(out / "www" / "media" / "clip.webm"));
     EXPECT_TRUE(std::filesystem::is_regular_file(work.path() / "dist" / "hello.zip"));
     EXPECT_NE(run.output.find("hello.exe"), std::string::npos) << run.output;
+}
+
+TEST(TessalyProgram, RunsTheAppInTheLinuxProgramAndPassesItsExitCodeOn) {
+    TempFolder work;
+    const std::string host = (work.path() / "host").string();
+    const std::string log = (work.path() / "host.log").string();
+    const struct {
+        int hostExit;
+        bool brokenApp;
+        int exitCode;
+        const char* says;
+    } cases[] = {
+        {0, false, 0, "Running"},
+        {3, false, 3, "Running"},
+        {127, false, 127, "needs these packages: libwebkit2gtk-4.1-0"},
+        {0, true, 1, "has errors"},
+    };
+    for (const auto& c : cases) {
+        work.Write("app/package.json", c.brokenApp ? "{" : R"({"name": "demo"})");
+        work.Write("app/www/index.html", "");
+        work.Write("host", "#!/bin/sh\necho \"$@\" > '" + log + "'\nexit " +
+                               std::to_string(c.hostExit) + "\n");
+        std::filesystem::permissions(host, std::filesystem::perms::owner_all);
+        std::filesystem::remove(log);
+        const Outcome run = Tessaly({"run", (work.path() / "app").string(), "--host", host});
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.output;
+        EXPECT_NE(run.output.find(c.says), std::string::npos) << run.output;
+        std::string given;
+        std::getline(std::ifstream(log), given);
+        EXPECT_EQ(given, c.brokenApp ? "" : (work.path() / "app").string());
+    }
+    const Outcome missing = Tessaly({"run", TESSALY_EXAMPLE_APP, "--host", host + "-none"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.output.find("no Linux program at"), std::string::npos) << missing.output;
 }
 
 TEST(TessalyProgram, ExplainsBadArguments) {

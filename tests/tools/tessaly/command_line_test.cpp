@@ -36,7 +36,16 @@ TEST(ParseCommandLine, ReadsEachCommand) {
         EXPECT_TRUE(pack.force);
     }
     const Command plain = Parsed({"pack", "app", "-o", "out"});
-    EXPECT_FALSE(plain.zip || plain.force || plain.exe);
+    EXPECT_FALSE(plain.zip || plain.force || plain.exe || plain.withLinux || plain.onlyLinux);
+    const Command both = Parsed({"pack", "app", "-o", "out", "--linux", "--host=h"});
+    EXPECT_TRUE(both.withLinux && !both.onlyLinux);
+    EXPECT_EQ(both.host, "h");
+    EXPECT_TRUE(Parsed({"pack", "app", "-o", "out", "--linux-only"}).onlyLinux);
+
+    const Command run = Parsed({"run", "app", "--host", "h"});
+    EXPECT_EQ(run.kind, Command::Kind::Run);
+    EXPECT_EQ(run.app, "app");
+    EXPECT_EQ(run.host, "h");
 
     const Command serve = Parsed({"serve", "app", "--port", "0", "--log=-"});
     EXPECT_EQ(serve.kind, Command::Kind::Serve);
@@ -59,6 +68,11 @@ TEST(ParseCommandLine, SaysWhatIsWrong) {
         {{"serve", "app", "--port", "-1"}, "--port needs a number"},
         {{"serve", "app", "--port=80x"}, "--port needs a number"},
         {{"serve", "app", "-o", "x"}, "unknown option -o"},
+        {{"pack", "a", "-o", "x", "--linux", "--linux-only"}, "cannot be given together"},
+        {{"pack", "a", "-o", "x", "--linux-only", "--exe", "T.exe"}, "--linux-only leaves out"},
+        {{"run"}, "run needs the app folder APP"},
+        {{"run", "a", "--linux"}, "unknown option --linux for run"},
+        {{"serve", "a", "--host", "h"}, "unknown option --host for serve"},
     };
     for (const auto& [args, message] : cases) {
         const auto result = ParseCommandLine(args);

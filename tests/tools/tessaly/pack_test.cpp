@@ -158,6 +158,27 @@ TEST_F(PackTest, CopiesExactlyTheProgramsFilesByteForByte) {
     EXPECT_EQ(err_.str().find('\r'), std::string::npos);
 }
 
+TEST_F(PackTest, WritesTheLinuxProgramBesideOrInsteadOfTheWindowsOne) {
+    work_.Write("bin/tessaly-host",
+                "\x7f"
+                "ELF stand-in for the Linux program");
+    options_.linuxHost = work_.path() / "bin" / "tessaly-host";
+    const fs::path windows = options_.exe;
+    for (const bool withWindows : {true, false}) {
+        options_.exe = withWindows ? windows : fs::path();
+        options_.force = true;
+        ASSERT_EQ(RunPack(), 0) << err_.str();
+        const Tree made = TreeOf(options_.out);
+        EXPECT_EQ(made.contains("My App_ Demo.exe"), withWindows);
+        ASSERT_TRUE(made.contains("My App_ Demo"));
+        EXPECT_EQ(made.at("My App_ Demo").sha256, Sha256(Contents(*options_.linuxHost)));
+        EXPECT_TRUE(made.contains("www/sub/data.bin"));
+        const fs::perms perms = fs::status(options_.out / "My App_ Demo").permissions();
+        EXPECT_NE(perms & fs::perms::owner_exec, fs::perms::none);
+        EXPECT_NE(perms & fs::perms::others_exec, fs::perms::none);
+    }
+}
+
 TEST_F(PackTest, TakesTheFixedRuntimeAlong) {
     work_.Write("app/package.json", R"({"name": "fixed", "main": "start.html",
         "window": {"icon": "www/img/icon.png"}, "settings": {"distribution-mode": "fixed"}})");
@@ -300,6 +321,16 @@ TEST(Pack, RefusesWithoutWritingAnything) {
              w.Write("app/DEMO.exe", "an icon?");
          },
          "two files would be written as DEMO.exe"},
+        {"no Linux program",
+         [](TempFolder& w, PackOptions& o) { o.linuxHost = w.path() / "bin" / "none"; },
+         "no Linux program at"},
+        {"the Linux program on the icon's name",
+         [](TempFolder& w, PackOptions& o) {
+             w.Write("app/package.json", R"({"name": "demo", "window": {"icon": "Demo"}})");
+             w.Write("app/Demo", "an icon?");
+             o.linuxHost = o.exe;
+         },
+         "two files would be written as demo"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);

@@ -1,0 +1,286 @@
+#include "browser/browser_gtk.h"
+
+#include <webkit2/webkit2.h>
+
+#include <memory>
+
+#include "config/program.h"
+#include "base/text.h"
+#include "browser/app_origin.h"
+#include "browser/content_answer.h"
+#include "browser/external_uri.h"
+#include "browser/page_scripts.h"
+#include "browser/web_message.h"
+#include "window/host_window_gtk.h"
+
+// A GInputStream over a ResponseBody. GIO may call its read from a worker thread; each stream
+// is read by one thread at a time.
+struct TessalyBodyStream {
+    GInputStream parent;
+    tessaly::ResponseBody* body;
+};
+struct TessalyBodyStreamClass {
+    GInputStreamClass parent;
+};
+G_DEFINE_TYPE(TessalyBodyStream, tessaly_body_stream, G_TYPE_INPUT_STREAM)
+
+static gssize tessaly_body_stream_read(GInputStream* stream, void* buffer, gsize count,
+                                       GCancellable*, GError** error) {
+    tessaly::ResponseBody& body = *reinterpret_cast<TessalyBodyStream*>(stream)->body;
+    const std::size_t read = body.Read({static_cast<std::byte*>(buffer), count});
+    if (read == 0 && count > 0 && body.remaining() > 0) {
+        g_set_error_literal(error, G_IO_ERROR, G_IO_ERROR_FAILED, "the file could not be read");
+        return -1;
+    }
+    return gssize(read);
+}
+
+static void tessaly_body_stream_finalize(GObject* object) {
+    delete reinterpret_cast<TessalyBodyStream*>(object)->body;
+    G_OBJECT_CLASS(tessaly_body_stream_parent_class)->finalize(object);
+}
+
+static void tessaly_body_stream_class_init(TessalyBodyStreamClass* type) {
+    G_OBJECT_CLASS(type)->finalize = tessaly_body_stream_finalize;
+    G_INPUT_STREAM_CLASS(type)->read_fn = tessaly_body_stream_read;
+}
+
+static void tessaly_body_stream_init(TessalyBodyStream* stream) {
+    stream->body = nullptr;
+}
+
+namespace tessaly {
+namespace {
+
+struct Browser {
+    BrowserOptions options;
+    WebKitWebView* view = nullptr;
+    int exitCode = 0;
+};
+
+Browser* TheBrowser = nullptr;
+
+std::string Utf8Or(const char* text) {
+    return text ? text : "";
+}
+
+bool ShowsApp(WebKitWebView* view) {
+    return HasAppOriginPrefix(Utf8ToWide(Utf8Or(webkit_web_view_get_uri(view))));
+}
+
+void SetFullscreen(bool fullscreen) {
+    SetHostFullscreen(TheBrowser->options.window, fullscreen);
+}
+
+// Every request under the app's origin: the content server's status, header lines and body.
+void OnAppRequest(WebKitURISchemeRequest* request, gpointer) {
+    const std::optional<std::u16string> uri =
+        VirtualUriOfAppUri(Utf8ToWide(webkit_uri_scheme_request_get_uri(request)));
+    if (!uri) {
+        // Another host under the scheme: never the app's.
+        GError* error = g_error_new_literal(G_IO_ERROR, G_IO_ERROR_NOT_FOUND, "not found");
+        webkit_uri_scheme_request_finish_error(request, error);
+        g_error_free(error);
+        return;
+    }
+    std::optional<std::u16string> range;
+    if (SoupMessageHeaders* headers = webkit_uri_scheme_request_get_http_headers(request)) {
+        if (const char* value = soup_message_headers_get_one(headers, "Range")) {
+            range = Utf8ToWide(value);
+        }
+    }
+    ResourceResponse answer = AnswerContentRequest(*uri, range, TheBrowser->options.contentFolder);
+    auto* stream =
+        static_cast<TessalyBodyStream*>(g_object_new(tessaly_body_stream_get_type(), nullptr));
+    stream->body = new ResponseBody(answer);  // may turn the answer into a 500
+    WebKitURISchemeResponse* response =
+        webkit_uri_scheme_response_new(G_INPUT_STREAM(stream), gint64(stream->body->size()));
+    webkit_uri_scheme_response_set_status(response, guint(answer.status),
+                                          WideToUtf8(answer.reason).c_str());
+    SoupMessageHeaders* headers = soup_message_headers_new(SOUP_MESSAGE_HEADERS_RESPONSE);
+    for (const std::u16string& line : answer.headerLines) {
+        const std::string text = WideToUtf8(line);
+        const std::size_t colon = text.find(": ");
+        const std::string name = text.substr(0, colon);
+        const std::string value = colon == std::string::npos ? "" : text.substr(colon + 2);
+        if (name == "Content-Type") {
+            webkit_uri_scheme_response_set_content_type(response, value.c_str());
+        }
+        soup_message_headers_append(headers, name.c_str(), value.c_str());
+    }
+    webkit_uri_scheme_response_set_http_headers(response, headers);  // takes the headers
+    webkit_uri_scheme_request_finish_with_response(request, response);
+    g_object_unref(response);
+    g_object_unref(stream);
+}
+
+gboolean OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision,
+                        WebKitPolicyDecisionType type, gpointer) {
+    if (type != WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION) {
+        return FALSE;
+    }
+    WebKitNavigationAction* action = webkit_navigation_policy_decision_get_navigation_action(
+        WEBKIT_NAVIGATION_POLICY_DECISION(decision));
+    const std::string uri =
+        Utf8Or(webkit_uri_request_get_uri(webkit_navigation_action_get_request(action)));
+    // The app's own pages, and the empty documents of its frames; nothing else, in any frame.
+    if (HasAppOriginPrefix(Utf8ToWide(uri)) || uri == "about:blank" || uri == "about:srcdoc") {
+        return FALSE;
+    }
+    webkit_policy_decision_ignore(decision);
+    return TRUE;
+}
+
+// A new window, by link or by script: the desktop's default handler for web, mail and phone
+// addresses; never a window of the browser's own.
+GtkWidget* OnCreate(WebKitWebView*, WebKitNavigationAction* action, gpointer) {
+    const std::string uri =
+        Utf8Or(webkit_uri_request_get_uri(webkit_navigation_action_get_request(action)));
+    if (IsSafeToOpenExternally(Utf8ToWide(uri))) {
+        gtk_show_uri_on_window(TheBrowser->options.window, uri.c_str(), GDK_CURRENT_TIME, nullptr);
+    }
+    return nullptr;
+}
+
+gboolean OnPermissionRequest(WebKitWebView* view, WebKitPermissionRequest* request, gpointer) {
+    // The packaged app gets what it asks for without a prompt; nothing else does.
+    if (ShowsApp(view)) {
+        webkit_permission_request_allow(request);
+    } else {
+        webkit_permission_request_deny(request);
+    }
+    return TRUE;
+}
+
+void OnTitleChanged(WebKitWebView* view, GParamSpec*, gpointer) {
+    gtk_window_set_title(TheBrowser->options.window,
+                         Utf8Or(webkit_web_view_get_title(view)).c_str());
+}
+
+void OnClose(WebKitWebView*, gpointer) {
+    gtk_widget_destroy(GTK_WIDGET(TheBrowser->options.window));
+}
+
+// The page's own Fullscreen API; the engine itself then makes the window full screen, which the
+// shared state already agrees with.
+gboolean OnEnterFullscreen(WebKitWebView*, gpointer) {
+    SetFullscreen(true);
+    return FALSE;
+}
+
+gboolean OnLeaveFullscreen(WebKitWebView*, gpointer) {
+    SetFullscreen(false);
+    return FALSE;
+}
+
+void OnWebMessage(WebKitUserContentManager*, WebKitJavascriptResult* result, gpointer) {
+    if (!ShowsApp(TheBrowser->view)) {
+        return;
+    }
+    JSCValue* value = webkit_javascript_result_get_js_value(result);
+    if (!jsc_value_is_string(value)) {
+        return;
+    }
+    char* text = jsc_value_to_string(value);
+    HandleWebMessage(Utf8ToWide(text), SetFullscreen);
+    g_free(text);
+}
+
+void OnDomReady(WebKitUserContentManager*, WebKitJavascriptResult*, gpointer) {
+    // Every document, not only the first: the page is on screen and has the keyboard.
+    g_debug("DOM ready");
+    gtk_widget_show_all(GTK_WIDGET(TheBrowser->options.window));
+    gtk_widget_grab_focus(GTK_WIDGET(TheBrowser->view));
+}
+
+void OnWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason reason, gpointer) {
+    if (reason == WEBKIT_WEB_PROCESS_TERMINATED_BY_API) {
+        return;
+    }
+    TheBrowser->exitCode = 1;
+    // Once the view has finished its signal: destroying the window destroys the view too.
+    g_idle_add(
+        [](gpointer) -> gboolean {
+            ShowErrorMessage(u"The browser engine stopped unexpectedly, so the app has to close.",
+                             TheBrowser->options.settings.title);
+            gtk_widget_destroy(GTK_WIDGET(TheBrowser->options.window));
+            return G_SOURCE_REMOVE;
+        },
+        nullptr);
+}
+
+}  // namespace
+
+void CreateBrowser(const BrowserOptions& options) {
+    TheBrowser = new Browser{options};  // lives as long as the process
+    Browser& browser = *TheBrowser;
+
+    WebKitWebsiteDataManager* data = webkit_website_data_manager_new(
+        "base-data-directory", options.dataFolder.c_str(), "base-cache-directory",
+        options.cacheFolder.c_str(), nullptr);
+    const std::string cookies = options.dataFolder + "/cookies.sqlite";
+    webkit_cookie_manager_set_persistent_storage(
+        webkit_website_data_manager_get_cookie_manager(data), cookies.c_str(),
+        WEBKIT_COOKIE_PERSISTENT_STORAGE_SQLITE);
+    WebKitWebContext* context = webkit_web_context_new_with_website_data_manager(data);
+    const std::string scheme(kAppScheme);
+    webkit_web_context_register_uri_scheme(context, scheme.c_str(), OnAppRequest, nullptr, nullptr);
+    // Secure: window.isSecureContext holds, as on the Windows program's https origin. CORS:
+    // the app's own requests are same-origin requests, with Range headers passed through.
+    WebKitSecurityManager* security = webkit_web_context_get_security_manager(context);
+    webkit_security_manager_register_uri_scheme_as_secure(security, scheme.c_str());
+    webkit_security_manager_register_uri_scheme_as_cors_enabled(security, scheme.c_str());
+
+    WebKitUserContentManager* content = webkit_user_content_manager_new();
+    webkit_user_content_manager_register_script_message_handler(content, kWebMessageHandler);
+    webkit_user_content_manager_register_script_message_handler(content, kDomReadyHandler);
+    g_signal_connect(content,
+                     (std::string("script-message-received::") + kWebMessageHandler).c_str(),
+                     G_CALLBACK(OnWebMessage), nullptr);
+    g_signal_connect(content, (std::string("script-message-received::") + kDomReadyHandler).c_str(),
+                     G_CALLBACK(OnDomReady), nullptr);
+    // Only the app's documents get the script, and with it the media listener's address.
+    const std::string appPattern = WideToUtf8(kAppOrigin) + "*";
+    const char* const allowList[] = {appPattern.c_str(), nullptr};
+    WebKitUserScript* script = webkit_user_script_new(
+        PageStartScript(options.mediaBaseUrl).c_str(), WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+        WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, allowList, nullptr);
+    webkit_user_content_manager_add_script(content, script);
+    webkit_user_script_unref(script);
+
+    WebKitSettings* settings = webkit_settings_new();
+    webkit_settings_set_enable_developer_extras(settings, options.settings.enableDevTools);
+    webkit_settings_set_media_playback_requires_user_gesture(settings, FALSE);
+    webkit_settings_set_enable_fullscreen(settings, TRUE);
+    // Scripts may ask for new windows without a click, as on Windows; the handler below decides
+    // what becomes of them, and the browser never opens one itself.
+    webkit_settings_set_javascript_can_open_windows_automatically(settings, TRUE);
+
+    browser.view = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", context,
+                                                "user-content-manager", content, "settings",
+                                                settings, nullptr));
+    g_object_unref(settings);
+    g_object_unref(content);
+    g_object_unref(context);
+    g_object_unref(data);
+
+    g_signal_connect(browser.view, "decide-policy", G_CALLBACK(OnDecidePolicy), nullptr);
+    g_signal_connect(browser.view, "create", G_CALLBACK(OnCreate), nullptr);
+    g_signal_connect(browser.view, "permission-request", G_CALLBACK(OnPermissionRequest), nullptr);
+    g_signal_connect(browser.view, "notify::title", G_CALLBACK(OnTitleChanged), nullptr);
+    g_signal_connect(browser.view, "close", G_CALLBACK(OnClose), nullptr);
+    g_signal_connect(browser.view, "enter-fullscreen", G_CALLBACK(OnEnterFullscreen), nullptr);
+    g_signal_connect(browser.view, "leave-fullscreen", G_CALLBACK(OnLeaveFullscreen), nullptr);
+    g_signal_connect(browser.view, "web-process-terminated", G_CALLBACK(OnWebProcessTerminated),
+                     nullptr);
+
+    gtk_container_add(GTK_CONTAINER(options.window), GTK_WIDGET(browser.view));
+    const std::u16string start = std::u16string(kAppOrigin) + options.settings.mainPage;
+    webkit_web_view_load_uri(browser.view, WideToUtf8(start).c_str());
+}
+
+int BrowserExitCode() {
+    return TheBrowser ? TheBrowser->exitCode : 0;
+}
+
+}  // namespace tessaly

@@ -1,0 +1,72 @@
+#include "browser/content_answer.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "temp_folder.h"
+
+namespace tessaly {
+namespace {
+
+// The whole body, read in pieces of `piece` bytes.
+std::string ReadAll(ResponseBody& body, std::size_t piece) {
+    std::string bytes;
+    std::string buffer(piece, '\0');
+    while (const std::size_t read =
+               body.Read(std::as_writable_bytes(std::span(buffer.data(), buffer.size())))) {
+        bytes.append(buffer, 0, read);
+    }
+    return bytes;
+}
+
+TEST(ResponseBody, DeliversEachKindOfAnswerWhole) {
+    test::TempFolder folder;
+    std::string movie;
+    for (int i = 0; i < 5000; ++i) {
+        movie += char('a' + i % 26);
+    }
+    folder.Write("www/movie.webm", movie);
+    folder.Write("www/empty.txt", "");
+    const std::u16string www = folder.Wide("www") + u"/";
+    const struct {
+        std::u16string path;
+        std::optional<std::u16string> range;
+        int status;
+        std::string body;
+    } cases[] = {
+        {u"movie.webm", std::nullopt, 200, movie},
+        {u"movie.webm", u"bytes=4990-", 206, movie.substr(4990)},
+        {u"movie.webm", u"bytes=7-1030", 206, movie.substr(7, 1024)},
+        {u"empty.txt", std::nullopt, 200, ""},
+        {u"missing.txt", std::nullopt, 404, "File not found"},
+        {u"movie.webm", u"bytes=9000-", 416, ""},
+    };
+    for (const auto& c : cases) {
+        ResourceResponse answer =
+            AnswerContentRequest(u"https://tessaly.example/" + c.path, c.range, www);
+        ResponseBody body(answer);
+        EXPECT_EQ(answer.status, c.status);
+        EXPECT_EQ(body.size(), c.body.size());
+        EXPECT_EQ(ReadAll(body, 100), c.body) << std::string(c.path.begin(), c.path.end());
+        EXPECT_EQ(body.remaining(), 0u);
+    }
+}
+
+TEST(ResponseBody, AFileGoneBeforeItsBodyIsOpenedGivesA500WithoutBody) {
+    test::TempFolder folder;
+    folder.Write("www/page.html", "<p>hi</p>");
+    ResourceResponse answer = AnswerContentRequest(u"https://tessaly.example/page.html",
+                                                   std::nullopt, folder.Wide("www") + u"/");
+    std::filesystem::remove(folder.path() / "www" / "page.html");
+    ResponseBody body(answer);
+    EXPECT_EQ(answer.status, 500);
+    EXPECT_EQ(body.size(), 0u);
+    for (const std::u16string& line : answer.headerLines) {
+        EXPECT_FALSE(line.starts_with(u"Content-Length")) << std::string(line.begin(), line.end());
+    }
+}
+
+}  // namespace
+}  // namespace tessaly

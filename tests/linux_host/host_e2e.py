@@ -1,0 +1,300 @@
+#!/usr/bin/env python3
+"""End to end: the Linux host on the real engine, on a private Xvfb display.
+
+The test app in app/ checks the host from inside and says where it is in its document title,
+which the host mirrors to the window title; this harness reads that with xdotool, measures the
+window with xwininfo, and lets the page go on by putting NAME.go files into its www folder.
+
+    host_e2e.py run --host tessaly-host --media clip.webm --work DIR
+    host_e2e.py startup-failures --host tessaly-host --work DIR
+"""
+
+import argparse
+import json
+import os
+import re
+import shutil
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+from xvfb import Xvfb  # noqa: E402
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SCREEN = (1024, 768)
+PACKAGE_MISSING = ("Failed to load package.json. Check the file is in the same folder as the "
+                   "app.")
+PACKAGE_INVALID = ("Failed to parse package.json. Check the file has valid JSON and that all "
+                   "parameters are correct.")
+START_PAGE_MISSING = "Failed to load the start page."
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, what):
+    if not condition:
+        raise Failure(what)
+    print("ok:", what)
+
+
+class Desktop:
+    """The display with a window manager, as on a desktop (full screen is the window manager's
+    to grant), and the desktop's default handler: a script that logs what it is given."""
+
+    def __init__(self, work):
+        self.xvfb = Xvfb("%dx%dx24" % SCREEN)
+        self.window_manager = None
+        self.opened_log = os.path.join(work, "opened.log")
+        home = os.path.join(work, "home")
+        for sub in ("data/applications", "config", "cache"):
+            os.makedirs(os.path.join(home, sub), exist_ok=True)
+        logger = os.path.join(home, "log-opened.sh")
+        with open(logger, "w") as f:
+            f.write('#!/bin/sh\nprintf "%%s\\n" "$1" >> "%s"\n' % self.opened_log)
+        os.chmod(logger, 0o755)
+        types = "x-scheme-handler/https;x-scheme-handler/http;text/plain;"
+        with open(os.path.join(home, "data/applications/e2e-opened.desktop"), "w") as f:
+            f.write("[Desktop Entry]\nType=Application\nName=Log\nExec=%s %%u\nMimeType=%s\n"
+                    % (logger, types))
+        with open(os.path.join(home, "config/mimeapps.list"), "w") as f:
+            f.write("[Default Applications]\n")
+            for kind in types.strip(";").split(";"):
+                f.write("%s=e2e-opened.desktop\n" % kind)
+        self.env = dict(os.environ, DISPLAY=self.xvfb.display, HOME=home,
+                        XDG_DATA_HOME=os.path.join(home, "data"),
+                        XDG_CONFIG_HOME=os.path.join(home, "config"),
+                        XDG_CACHE_HOME=os.path.join(home, "cache"),
+                        XDG_DATA_DIRS="/usr/share", NO_AT_BRIDGE="1")
+        self.env.pop("WAYLAND_DISPLAY", None)
+        self.env.pop("DBUS_SESSION_BUS_ADDRESS", None)
+        self.window_manager = subprocess.Popen(["openbox", "--sm-disable"], env=self.env,
+                                               stdout=subprocess.DEVNULL,
+                                               stderr=subprocess.DEVNULL)
+        end = time.monotonic() + 10
+        while "_NET_SUPPORTING_WM_CHECK" not in self.tool("xprop", "-root"):
+            if time.monotonic() > end:
+                raise Failure("the window manager did not start")
+            time.sleep(0.1)
+
+    def tool(self, *args):
+        result = subprocess.run(args, env=self.env, capture_output=True, text=True)
+        return result.stdout
+
+    def windows(self, pattern):
+        """(id, title) of each visible window whose title matches `pattern`."""
+        ids = self.tool("xdotool", "search", "--onlyvisible", "--name", pattern).split()
+        return [(i, self.tool("xdotool", "getwindowname", i).strip()) for i in ids]
+
+    def wait_for_window(self, pattern, process, seconds):
+        end = time.monotonic() + seconds
+        while time.monotonic() < end:
+            found = self.windows(pattern)
+            if found:
+                return found[0]
+            if process.poll() is not None:
+                raise Failure("the host ended (exit code %d) before a window matched %r"
+                              % (process.returncode, pattern))
+            time.sleep(0.1)
+        titles = [t for _, t in self.windows(".")]
+        raise Failure("no window matched %r within %d s; windows: %r" % (pattern, seconds, titles))
+
+    def geometry(self, window):
+        info = self.tool("xwininfo", "-id", window)
+        value = lambda name: int(re.search(name + r":\s+(-?\d+)", info).group(1))
+        return (value("Absolute upper-left X"), value("Absolute upper-left Y"),
+                value("Width"), value("Height"))
+
+    def stop(self):
+        if self.window_manager:
+            self.window_manager.terminate()
+            self.window_manager.wait()
+        self.xvfb.stop()
+
+
+def make_app(work, media):
+    app = os.path.join(work, "app")
+    shutil.rmtree(app, ignore_errors=True)
+    shutil.copytree(os.path.join(HERE, "app"), app)
+    os.makedirs(os.path.join(app, "www", "media"))
+    shutil.copy(media, os.path.join(app, "www", "media", "clip.webm"))
+    local = os.path.join(work, "local.txt")
+    with open(local, "w") as f:
+        f.write("a local file the page must not get opened\n")
+    with open(os.path.join(app, "www", "config.json"), "w") as f:
+        json.dump({"fileUri": "file://" + local}, f)
+    return app
+
+
+def go(app, name):
+    open(os.path.join(app, "www", name + ".go"), "w").close()
+
+
+def run_once(desktop, host, app, earlier_runs, close_by_page):
+    for name in os.listdir(os.path.join(app, "www")):
+        if name.endswith(".go"):
+            os.remove(os.path.join(app, "www", name))
+    if os.path.exists(desktop.opened_log):
+        os.remove(desktop.opened_log)
+    process = subprocess.Popen([host, app], env=desktop.env, stdout=subprocess.PIPE,
+                               stderr=subprocess.STDOUT, text=True)
+    try:
+        window, _ = desktop.wait_for_window("^e2e: windowed$", process, 60)
+        x, y, width, height = desktop.geometry(window)
+        check((width, height) == (640, 480),
+              "the window shows the configured 640x480 client area (%dx%d)" % (width, height))
+        go(app, "windowed")
+
+        desktop.wait_for_window("^e2e: fullscreen$", process, 15)
+        full = desktop.geometry(window)
+        check(full == (0, 0) + SCREEN, "a set-fullscreen message makes the window cover the "
+              "screen %r (%r)" % ((0, 0) + SCREEN, full))
+        go(app, "fullscreen")
+
+        desktop.wait_for_window("^e2e: restored$", process, 15)
+        back = desktop.geometry(window)
+        check(back[2:] == (640, 480), "a second message restores the window (%r)" % (back,))
+        go(app, "restored")
+
+        desktop.wait_for_window("^e2e: click$", process, 15)
+        desktop.tool("xdotool", "mousemove", "--window", window, "100", "100", "click", "1")
+        desktop.wait_for_window("^e2e: api-fullscreen$", process, 15)
+        full = desktop.geometry(window)
+        check(full == (0, 0) + SCREEN, "the Fullscreen API makes the window cover the screen "
+              "(%r)" % (full,))
+        go(app, "api-fullscreen")
+        desktop.wait_for_window("^e2e: api-restored$", process, 15)
+        back = desktop.geometry(window)
+        check(back[2:] == (640, 480), "a message leaves the full screen the API entered (%r)"
+              % (back,))
+        go(app, "api-restored")
+
+        desktop.wait_for_window("^e2e: opened$", process, 15)
+        end = time.monotonic() + 10
+        while time.monotonic() < end and not os.path.exists(desktop.opened_log):
+            time.sleep(0.1)
+        time.sleep(1)  # room for a second, wrong, hand-over
+        opened = open(desktop.opened_log).read().split() if os.path.exists(
+            desktop.opened_log) else []
+        check(opened == ["https://example.com/opened-by-e2e"],
+              "window.open gives the https address, and only it, to the default handler "
+              "(%r)" % opened)
+        go(app, "opened")
+
+        _, title = desktop.wait_for_window("^e2e: done ", process, 15)
+        results = json.loads(title[len("e2e: done "):])
+        print("page results:", json.dumps(results))
+        check(results["script"], "the start page and its script with ?v=2 load")
+        check(results["secure"], "window.isSecureContext is true")
+        check(results["utf8"], "a UTF-8 file name loads")
+        check(results["traversal"] == 404, "a traversal attempt gets 404 as fetch sees it")
+        check(results["range"] == "206 \u00fc", "a fetch Range header gets its 206 span")
+        check(results["permission"] == "granted", "the app's permission request is granted")
+        check(results["video"] is True, "the WebM video plays, seeks to the middle and keeps "
+              "playing (%s)" % results["video"])
+        check(results["stayed"], "a navigation off the app's origin is cancelled")
+        expected = {"localStorage": earlier_runs, "indexedDB": earlier_runs}
+        check(results["storage"] == expected, "local storage and IndexedDB hold the "
+              "%d earlier run(s) (%r)" % (earlier_runs, results["storage"]))
+        if close_by_page:
+            how = "the page's window.close()"
+            go(app, "done")
+        else:
+            how = "the window manager's close (Alt+F4)"
+            desktop.tool("xdotool", "windowactivate", "--sync", window, "key", "alt+F4")
+        try:
+            code = process.wait(timeout=15)
+        except subprocess.TimeoutExpired:
+            raise Failure("the host did not end after " + how)
+        check(code == 0, "%s closes the window and the host exits with 0 (%d)" % (how, code))
+    finally:
+        if process.poll() is None:
+            process.kill()
+        output = process.communicate()[0]
+        if output.strip():
+            print("host output:\n" + output)
+
+
+def startup_failures(desktop, host, work):
+    app = os.path.join(work, "broken")
+    cases = [
+        ("no package.json", None, PACKAGE_MISSING),
+        ("malformed package.json", '{"name": "x",', PACKAGE_INVALID),
+        ("empty name", '{"name": "", "main": "index.html"}', PACKAGE_INVALID),
+        ("missing start page", '{"name": "x", "main": "absent.html"}', START_PAGE_MISSING),
+    ]
+    for what, package, text in cases:
+        shutil.rmtree(app, ignore_errors=True)
+        os.makedirs(os.path.join(app, "www"))
+        if package is not None:
+            with open(os.path.join(app, "package.json"), "w") as f:
+                f.write(package)
+        process = subprocess.Popen([host, app], env=desktop.env, stdout=subprocess.PIPE,
+                                   stderr=subprocess.PIPE, text=True)
+        try:
+            dialog, _ = desktop.wait_for_window("^Windows Tessaly$", process, 20)
+            desktop.tool("xdotool", "windowfocus", "--sync", dialog)
+            desktop.tool("xdotool", "key", "--clearmodifiers", "Return")
+            code = process.wait(timeout=10)
+        finally:
+            if process.poll() is None:
+                process.kill()
+        stderr = process.communicate()[1]
+        check(code == 1 and text in stderr,
+              "%s: a message, dismissed, then exit code 1 (%d, %r)" % (what, code, stderr))
+
+
+def engine_stops(desktop, host, app):
+    """The browser engine's process ends under the page: a message, then exit code 1."""
+    process = subprocess.Popen([host, app], env=desktop.env, stdout=subprocess.PIPE,
+                               stderr=subprocess.PIPE, text=True)
+    try:
+        desktop.wait_for_window("^e2e: windowed$", process, 60)
+        children = subprocess.run(["pgrep", "-P", str(process.pid), "WebKitWebProces"],
+                                  capture_output=True, text=True).stdout.split()
+        check(len(children) == 1, "the host has one web process (%r)" % children)
+        os.kill(int(children[0]), 9)
+        dialog, _ = desktop.wait_for_window("^e2e: starting$", process, 20)
+        desktop.tool("xdotool", "windowactivate", "--sync", dialog, "key", "Return")
+        code = process.wait(timeout=10)
+    finally:
+        if process.poll() is None:
+            process.kill()
+    stderr = process.communicate()[1]
+    check(code == 1 and "browser engine stopped" in stderr,
+          "a stopped engine: a message titled as the app, then exit code 1 (%d)" % code)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("mode", choices=["run", "startup-failures"])
+    parser.add_argument("--host", required=True)
+    parser.add_argument("--media")
+    parser.add_argument("--work", required=True)
+    args = parser.parse_args()
+    work = os.path.abspath(os.path.join(args.work, args.mode))
+    shutil.rmtree(work, ignore_errors=True)
+    os.makedirs(work)
+    desktop = Desktop(work)
+    try:
+        if args.mode == "run":
+            app = make_app(work, args.media)
+            # Twice: the second run finds what the first one stored, and is closed as a user
+            # closes a window.
+            run_once(desktop, args.host, app, 0, close_by_page=True)
+            run_once(desktop, args.host, app, 1, close_by_page=False)
+        else:
+            startup_failures(desktop, args.host, work)
+            engine_stops(desktop, args.host, make_app(work, args.media))
+    except Failure as failure:
+        print("FAILED:", failure)
+        return 1
+    finally:
+        desktop.stop()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
