@@ -2,7 +2,7 @@
 // method, called through the declarations, must land on the vtable slot the facts give, every
 // interface must carry the facts' IID, and no method the facts list may be missing.
 //
-// The facts file is passed as the first argument. Each call goes to an object whose vtable is
+// The facts file (webview2_abi_facts.txt beside this test) is passed as the first argument. Each call goes to an object whose vtable is
 // filled with recording functions of the method's own signature, so that on 32-bit x86, where
 // the callee pops the arguments, the stack stays balanced whichever slot is hit.
 #include "webview2/webview2.h"
@@ -14,7 +14,6 @@
 #include <cstdio>
 #include <fstream>
 #include <map>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -29,28 +28,24 @@ struct InterfaceFacts {
     std::map<std::string, int> slots;
 };
 
+// The project's facts file: "INTERFACE IID" starts an interface, "SLOT METHOD" lines follow;
+// '#' lines and blank lines are skipped.
 std::map<std::string, InterfaceFacts> ReadFacts(const char* path) {
     std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
     std::map<std::string, InterfaceFacts> facts;
-    const std::regex heading(R"(^#{3,4} (ICoreWebView2\w*)\s*$)");
-    const std::regex iid(R"(^\| IID \| `\{([0-9A-F-]+)\}`)");
-    const std::regex method(R"(^\| \d+ \| (\d+) \| `(\w+)`)");
     InterfaceFacts* current = nullptr;
     std::string line;
-    std::smatch match;
-    while (std::getline(text, line)) {
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
+    while (std::getline(in, line)) {
+        std::istringstream words(line);
+        std::string first, second;
+        if (line.empty() || line[0] == '#' || !(words >> first >> second)) {
+            continue;
         }
-        if (std::regex_search(line, match, heading)) {
-            // The first section of a name is the authoritative one.
-            current = facts.count(match[1]) ? nullptr : &facts[match[1]];
-        } else if (current && std::regex_search(line, match, iid)) {
-            current->iid = match[1];
-        } else if (current && std::regex_search(line, match, method)) {
-            current->slots[match[2]] = std::stoi(match[1]);
+        if (first.starts_with("ICoreWebView2")) {
+            current = &facts[first];
+            current->iid = second;
+        } else if (current) {
+            current->slots[second] = std::stoi(first);
         }
     }
     return facts;
