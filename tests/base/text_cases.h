@@ -20,6 +20,8 @@ inline std::vector<Utf8Case> Utf8Cases() {
         {"ascii", "Demo 1.0", u"Demo 1.0"},
         {"two byte", "\xC3\xA9t\xC3\xA9", u"\u00E9t\u00E9"},
         {"euro sign", "\xE2\x82\xAC", u"\u20AC"},
+        {"edges of the lengths", "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x90\x80\x80",
+         u"\u007F\u0080\u07FF\u0800\uFFFF\U00010000"},
         {"astral pair", "\xF0\x9F\x8E\xAE", u"\U0001F3AE"},
         {"embedded NUL", "a\0b"s, u"a\0b"s},
         {"highest code point", "\xF4\x8F\xBF\xBF", u"\U0010FFFF"},

@@ -34,6 +34,8 @@ TEST(IsSafeToOpenExternally, OpensOnlyWebMailAndPhoneAddresses) {
         {u"https://example.com/a b", false},
         {u"https://example.com/\"x", false},
         {u"https://example.com/\u0001", false},
+        {u"https://example.com/\u007F", false},
+        {u"Mailto:team@example.com", true},
         {u"ht\u0000tp://x", false},
         {u"https\u0130://x", false},
     };

@@ -74,6 +74,7 @@ TEST(ParseByteRange, ReadsTheValueAsBrowsersWriteIt) {
         {u"", 1000, kNo},
         {u" \t ", 1000, kNo},
         {u"bytes= 10-20", 1000, kOk, {10, 20}},
+        {u"bytes=\r10-\v20", 1000, kOk, {10, 20}},
         {u"bytes=10- 20", 1000, kOk, {10, 20}},
         {u"bytes=+10-+20", 1000, kOk, {10, 20}},
         {u"bytes=10-20abc", 1000, kOk, {10, 20}},

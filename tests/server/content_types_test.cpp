@@ -22,6 +22,8 @@ TEST(ContentTypeForPath, TakesTheTextAfterTheLastDotOfTheWholePath) {
         {u"anim.scon", u"application/json"},
         {u"data.xml", u"text/xml; charset=utf-8"},
         {u"lib/module.MJS", u"text/javascript; charset=utf-8"},
+        {u"Build/game.wasm", u"application/wasm"},
+        {u"levels.ZIP", u"application/zip"},
         {u"a.b/track.opus", u"audio/ogg; codecs=opus"},
         {u"archive.tar.gz", u"application/octet-stream"},
         {u"LICENSE", u"application/octet-stream"},

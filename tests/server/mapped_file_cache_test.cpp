@@ -134,6 +134,13 @@ TEST(SpanReader, ViewsLargeFilesOneWindowAtATime) {
     reader.Seek(kReadWindow + 10);
     EXPECT_EQ(ReadAll(reader), "");
 
+    // Back to the start while the second window is held.
+    SpanReader again(largeFile, {first, first + kReadWindow + 9});
+    std::vector<std::byte> part(kReadWindow + 5);
+    ASSERT_EQ(again.Read(part.data(), part.size()), part.size());
+    again.Seek(0);
+    EXPECT_EQ(ReadAll(again).substr(0, 10), large.substr(first, 10));
+
     files.failViews = true;
     reader.Seek(0);
     EXPECT_EQ(ReadAll(reader), "(unreadable)");

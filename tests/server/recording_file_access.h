@@ -19,12 +19,16 @@ class RecordingFileAccess : public FileAccess {
 
     FileStatus Status(const std::u16string& path) override {
         statusPaths.push_back(path);
+        FileStatus status;
         if (real_) {
-            return real_->Status(path);
+            status = real_->Status(path);
+        } else if (const auto file = files_.find(path); file != files_.end()) {
+            status = {FileKind::RegularFile, file->second.size()};
         }
-        const auto file = files_.find(path);
-        return file == files_.end() ? FileStatus{}
-                                    : FileStatus{FileKind::RegularFile, file->second.size()};
+        if (status.kind == FileKind::RegularFile) {
+            status.size += shrinkBy;
+        }
+        return status;
     }
 
     std::optional<FileMapping> Open(const std::u16string& path) override {
@@ -82,6 +86,7 @@ class RecordingFileAccess : public FileAccess {
     };
 
     bool failOpens = false;
+    std::uint64_t shrinkBy = 0;  // files shrink by this much between Status and Open
     bool failViews = false;
     std::vector<std::u16string> statusPaths;
     std::vector<std::u16string> openPaths;

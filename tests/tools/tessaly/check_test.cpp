@@ -249,6 +249,11 @@ TEST(CheckApp, ReportsWhatTheProgramNeedsBesidePackageJson) {
              a.Write("package.json", R"({"name": "d", "window": {"icon": "art\\app.ico"}})");
          },
          {{E, "art/app.ico", 0, 0, {"icon \"art\\app.ico\" does not exist"}}}},
+        {"an icon on another drive",
+         [](AppFolder& a) {
+             a.Write("package.json", R"({"name": "d", "window": {"icon": "D:app.ico"}})");
+         },
+         {{E, "package.json", 0, 0, {"\"D:app.ico\"", "inside the app folder"}}}},
         {"an icon outside the app",
          [](AppFolder& a) {
              a.Write("package.json", R"({"name": "d", "window": {"icon": "../app.ico"}})");

@@ -34,6 +34,10 @@ TEST(ProgramFileName, MakesAWindowsFileNameFromTheAppName) {
     }
 }
 
+TEST(FoldedName, FoldsAsciiLettersOnly) {
+    EXPECT_EQ(FoldedName("AZaz@[\xC3\x89.PNG"), "azaz@[\xC3\x89.png");
+}
+
 TEST(WindowsNameProblem, NamesTheFirstNameAtFault) {
     const struct {
         const char* path;
