@@ -1,7 +1,7 @@
 // The program's own COM objects as the runtime sees them: handler objects and the environment
 // options.
-#include "webview2/com_handler_win32.h"
 #include "browser/environment_options_win32.h"
+#include "webview2/com_handler_win32.h"
 // The headers above bring windows.h.
 
 #include <gtest/gtest.h>
@@ -86,41 +86,6 @@ std::wstring ReadText(ICoreWebView2EnvironmentOptions* options, Getter getter) {
     LPWSTR text = reinterpret_cast<LPWSTR>(1);
     EXPECT_EQ((options->*getter)(&text), S_OK);
     return TakeString(text);
-}
-
-TEST(EnvironmentOptions, StartWithTheProgramsValues) {
-    auto options = CreateEnvironmentOptions();
-    ASSERT_TRUE(options);
-    using O = ICoreWebView2EnvironmentOptions;
-    EXPECT_EQ(ReadText(options.Get(), &O::get_AdditionalBrowserArguments), L"<none>");
-    EXPECT_EQ(ReadText(options.Get(), &O::get_Language), L"<none>");
-    EXPECT_EQ(ReadText(options.Get(), &O::get_TargetCompatibleBrowserVersion), L"113.0.1774.30");
-
-    BOOL flag = 2;
-    EXPECT_EQ(options->get_AllowSingleSignOnUsingOSPrimaryAccount(&flag), S_OK);
-    EXPECT_EQ(flag, FALSE);
-    ComPtr<ICoreWebView2EnvironmentOptions2> options2;
-    ASSERT_EQ(options.As(&options2), S_OK);
-    EXPECT_EQ(options2->get_ExclusiveUserDataFolderAccess(&flag), S_OK);
-    EXPECT_EQ(flag, FALSE);
-    ComPtr<ICoreWebView2EnvironmentOptions3> options3;
-    ASSERT_EQ(options.As(&options3), S_OK);
-    EXPECT_EQ(options3->get_IsCustomCrashReportingEnabled(&flag), S_OK);
-    EXPECT_EQ(flag, FALSE);
-    ComPtr<ICoreWebView2EnvironmentOptions5> options5;
-    ASSERT_EQ(options.As(&options5), S_OK);
-    EXPECT_EQ(options5->get_EnableTrackingPrevention(&flag), S_OK);
-    EXPECT_EQ(flag, TRUE);
-    ComPtr<ICoreWebView2EnvironmentOptions4> options4;
-    ASSERT_EQ(options.As(&options4), S_OK);
-    UINT32 count = 7;
-    ICoreWebView2CustomSchemeRegistration** registrations = nullptr;
-    EXPECT_EQ(options4->GetCustomSchemeRegistrations(&count, &registrations), S_OK);
-    EXPECT_EQ(count, 0u);
-    EXPECT_EQ(registrations, nullptr);
-
-    ComPtr<ICoreWebView2Settings> notOptions;
-    EXPECT_EQ(options.As(&notOptions), E_NOINTERFACE);
 }
 
 TEST(EnvironmentOptions, GettersWithoutAPlaceFailAndStringsAreCopies) {
