@@ -71,21 +71,6 @@ TEST_F(HostWindowTest, MovesAndSizesReachTheBrowserOnlyOnceItIsThere) {
     EXPECT_TRUE(EqualRect(&resizes[0], &client));
 }
 
-TEST_F(HostWindowTest, DestroyingTheWindowPostsQuitWithZero) {
-    HWND window = Create(100, 100, true);
-    ASSERT_NE(window, nullptr);
-    PostMessageW(window, WM_CLOSE, 0, 0);
-    MSG message = {};
-    int dispatched = 0;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0 && ++dispatched < 1000) {
-        DispatchMessageW(&message);
-    }
-    EXPECT_EQ(message.message, UINT(WM_QUIT));
-    EXPECT_EQ(message.wParam, 0u);
-    EXPECT_FALSE(IsWindow(window));
-    MainWindow = nullptr;
-}
-
 // A 2 x 2 32-bit BMP: the smallest image file every GDI+ decodes.
 std::string TinyBitmap() {
     std::string file(54 + 16, '\0');
