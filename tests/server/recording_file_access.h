@@ -3,6 +3,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -58,14 +59,20 @@ class RecordingFileAccess : public FileAccess {
         if (real_) {
             return real_->MapView(file, offset, length);
         }
+        // A copy of its own, as a real view is memory apart from every other view.
         const auto* bytes = reinterpret_cast<const std::string*>(file.mapping);
-        return reinterpret_cast<const std::byte*>(bytes->data()) + offset;
+        auto view = std::make_unique<std::string>(bytes->substr(std::size_t(offset), length));
+        const auto* data = reinterpret_cast<const std::byte*>(view->data());
+        views_[data] = std::move(view);
+        return data;
     }
 
     void UnmapView(const std::byte* view, std::size_t length) override {
         --openViews;
         if (real_) {
             real_->UnmapView(view, length);
+        } else {
+            views_.erase(view);
         }
     }
 
@@ -97,6 +104,7 @@ class RecordingFileAccess : public FileAccess {
   private:
     FileAccess* real_;
     std::map<std::u16string, std::string> files_;
+    std::map<const std::byte*, std::unique_ptr<std::string>> views_;
     std::uintptr_t handles_ = 0;
 };
 
