@@ -2,9 +2,10 @@
 // method, called through the declarations, must land on the vtable slot the facts give, every
 // interface must carry the facts' IID, and no method the facts list may be missing.
 //
-// The facts file (webview2_abi_facts.txt beside this test) is passed as the first argument. Each call goes to an object whose vtable is
-// filled with recording functions of the method's own signature, so that on 32-bit x86, where
-// the callee pops the arguments, the stack stays balanced whichever slot is hit.
+// The facts file (webview2_abi_facts.txt beside this test) is passed as the first argument. Each
+// call goes to an object whose vtable is filled with recording functions of the method's own
+// signature, so that on 32-bit x86, where the callee pops the arguments, the stack stays balanced
+// whichever slot is hit.
 #include "webview2/webview2.h"
 // The declarations above come first: they bring windows.h.
 
@@ -60,7 +61,7 @@ std::string IidText(const IID& id) {
     return text;
 }
 
-constexpr int kSlots = 72;  // more than the largest declared vtable (68)
+constexpr int kSlots = 128;  // more than the largest declared vtable (125)
 int g_slotHit = -1;
 
 template <class Method>
@@ -115,6 +116,7 @@ TEST(WebView2Declarations, MatchThePublishedAbi) {
         IID_ROW(ICoreWebView2Controller),
         IID_ROW(ICoreWebView2),
         IID_ROW(ICoreWebView2_2),
+        IID_ROW(ICoreWebView2_22),
         IID_ROW(ICoreWebView2Settings),
         IID_ROW(ICoreWebView2WebResourceRequest),
         IID_ROW(ICoreWebView2HttpRequestHeaders),
@@ -347,6 +349,8 @@ TEST(WebView2Declarations, MatchThePublishedAbi) {
         PROBE(ICoreWebView2NewWindowRequestedEventHandler, Invoke),
         PROBE(ICoreWebView2WebMessageReceivedEventHandler, Invoke),
         PROBE(ICoreWebView2DOMContentLoadedEventHandler, Invoke),
+        PROBE(ICoreWebView2_22, AddWebResourceRequestedFilterWithRequestSourceKinds),
+        PROBE(ICoreWebView2_22, RemoveWebResourceRequestedFilterWithRequestSourceKinds),
         PROBE(ICoreWebView2Deferral, Complete),
         PROBE(ICoreWebView2HttpResponseHeaders, AppendHeader),
         PROBE(ICoreWebView2HttpResponseHeaders, Contains),
