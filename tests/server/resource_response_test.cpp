@@ -187,6 +187,7 @@ TEST_F(AnswerTest, DecodesTheFilesOfACompressedBuildAndNoOthers) {
     Write("Build/game.data.gz", gzipped);
     Write("Build/game.wasm.br", std::string(std::begin(kPatternBrotli), std::end(kPatternBrotli)));
     Write("Build/game.framework.js.GZ", Gzip("var f;"));
+    Write("Build/game.symbols.json.br", std::string("\x8f\x00\x80{}\x03", 6));  // `brotli` of "{}"
     Write("Build/cut.loader.js", "loader");
     Write("Build/cut.wasm.gz", gzipped.substr(0, gzipped.size() / 3));
     Write("Build/cut.data.br", "not brotli at all");
@@ -208,6 +209,9 @@ TEST_F(AnswerTest, DecodesTheFilesOfACompressedBuildAndNoOthers) {
            headers(u"application/javascript; charset=utf-8",
                    u"\nContent-Range: bytes 4-5/6\nContent-Length: 2"),
            "f;", BodyKind::Decoded});
+    Check(u"Build/game.symbols.json.br", std::nullopt,
+          {200, u"OK", headers(u"application/json; charset=utf-8", u"\nContent-Length: 2"), "{}",
+           BodyKind::Decoded});
     // Ranges count decoded bytes: across the members' seam, at the end, and past it.
     Check(u"Build/game.data.gz", u"bytes=150001-250000",
           {206, u"Partial Content",
