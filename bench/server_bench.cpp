@@ -14,8 +14,11 @@
 #include <unistd.h>
 
 #include "heap_count.h"
+#include "server/decoded_reader.h"
 #include "server/resource_response.h"
 #include "server/span_reader.h"
+
+#include <zlib.h>
 #include "temp_folder.h"
 
 namespace tessaly {
@@ -23,9 +26,26 @@ namespace {
 
 constexpr std::size_t kMiB = std::size_t{1} << 20;
 
+constexpr std::size_t kBuildData = 16 * kMiB;
+
+std::string Gzipped(const std::string& bytes) {
+    z_stream stream{};
+    deflateInit2(&stream, 6, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+    std::string packed(deflateBound(&stream, uLong(bytes.size())), '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
+    stream.avail_in = uInt(bytes.size());
+    stream.next_out = reinterpret_cast<Bytef*>(packed.data());
+    stream.avail_out = uInt(packed.size());
+    deflate(&stream, Z_FINISH);
+    packed.resize(stream.total_out);
+    deflateEnd(&stream);
+    return packed;
+}
+
 struct Content {
     test::TempFolder folder;
     std::u16string www;
+    std::string data;  // Build/game.data.gz decoded
 
     Content() {
         www = folder.Wide("www") + u"/";
@@ -35,6 +55,14 @@ struct Content {
         }
         folder.Write("www/media/clip.webm", media);
         folder.Write("www/index.html", std::string(1500, 'h'));
+        // A compressed build's data file: 16 MiB of text that gzip shrinks to about a third.
+        std::mt19937 random(7);
+        while (data.size() < kBuildData) {
+            data += std::to_string(random() % 100000) + (random() % 8 == 0 ? "\n" : " ");
+        }
+        data.resize(kBuildData);
+        folder.Write("www/Build/game.loader.js", "");
+        folder.Write("www/Build/game.data.gz", Gzipped(data));
         { std::ofstream(folder.path() / "www" / "sparse.webm", std::ios::binary); }
         std::filesystem::resize_file(folder.path() / "www" / "sparse.webm", std::uint64_t{4} << 30);
     }
@@ -131,6 +159,57 @@ void BM_100Memcpy1MiB(benchmark::State& state) {
     state.SetBytesProcessed(std::int64_t(state.iterations() * kSpansPerIteration * kMiB));
 }
 BENCHMARK(BM_100Memcpy1MiB);
+
+// The first request for a compressed build's 16 MiB data file, read whole in 64 KiB pieces as the
+// runtime reads a stream: a pass that measures the decoded length, then the decoding read. Also
+// counts the heap the answer took while it was being read.
+void BM_DecodedBuildFileAnswer(benchmark::State& state) {
+    const std::u16string uri = Uri(u"Build/game.data.gz");
+    std::vector<std::byte> piece(64 << 10);
+    std::size_t peakHeap = 0;
+    for (auto _ : state) {
+        MappedFileCache cache(PlatformFileAccess());  // a first request each time
+        const ResourceResponse answer =
+            AnswerResourceRequest(uri, std::nullopt, Files().www, PlatformFileAccess(), cache);
+        DecodedReader reader(answer.file, answer.compression, answer.span);
+        const std::size_t heapBefore = bench::AllocatedBytes();
+        std::uint64_t total = 0;
+        while (const std::size_t read = reader.Read(piece.data(), piece.size()).value_or(0)) {
+            total += read;
+            if (total == piece.size()) {
+                peakHeap = bench::AllocatedBytes() - heapBefore;
+            }
+        }
+        if (total != kBuildData) {
+            state.SkipWithError("not the whole decoded file");
+            return;
+        }
+    }
+    state.SetBytesProcessed(std::int64_t(state.iterations() * kBuildData));
+    state.counters["heap_while_reading"] = double(peakHeap);
+}
+BENCHMARK(BM_DecodedBuildFileAnswer)->Unit(benchmark::kMillisecond);
+
+// The least any decoding server does: zlib inflating the same file into memory in one call.
+void BM_InflateInOneCall(benchmark::State& state) {
+    const std::string packed = Gzipped(Files().data);
+    std::string target(kBuildData, '\0');
+    for (auto _ : state) {
+        z_stream stream{};
+        inflateInit2(&stream, 16 + MAX_WBITS);
+        stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed.data()));
+        stream.avail_in = uInt(packed.size());
+        stream.next_out = reinterpret_cast<Bytef*>(target.data());
+        stream.avail_out = uInt(target.size());
+        if (inflate(&stream, Z_FINISH) != Z_STREAM_END) {
+            state.SkipWithError("inflate failed");
+        }
+        inflateEnd(&stream);
+        benchmark::DoNotOptimize(target.data());
+    }
+    state.SetBytesProcessed(std::int64_t(state.iterations() * kBuildData));
+}
+BENCHMARK(BM_InflateInOneCall)->Unit(benchmark::kMillisecond);
 
 // The one file-system query every answer needs.
 void BM_FileStatus(benchmark::State& state) {
@@ -251,6 +330,14 @@ int main(int argc, char** argv) {
                         "BM_SmallWholeFileAnswer", "BM_FileStatus", "");
     reporter.PrintRatio("cache look-up among 10,000 / bare ordered-map look-up",
                         "BM_CacheLookup10000", "BM_OrderedMapLookup10000", "");
+    reporter.PrintRatio("first answer of a 16 MiB gzip build file, read / one inflate call",
+                        "BM_DecodedBuildFileAnswer", "BM_InflateInOneCall",
+                        "(two passes: aim <= 2.5)");
+    const auto decoded = reporter.counters.find("BM_DecodedBuildFileAnswer");
+    if (decoded != reporter.counters.end() && decoded->second.count("heap_while_reading")) {
+        std::printf("%-64s: %6.0f bytes\n", "heap of a decoded answer while it is read",
+                    decoded->second.at("heap_while_reading").value);
+    }
     const auto large = reporter.counters.find("BM_100SpansOf4GiBFile");
     if (large != reporter.counters.end() && large->second.count("address_space_growth")) {
         std::printf("%-64s: %6.4f  (one read window, far below the cap)\n",

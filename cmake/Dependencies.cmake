@@ -32,3 +32,28 @@ if(TESSALY_BUILD_TESTS)
         find_package(GTest REQUIRED)
     endif()
 endif()
+
+# zlib and brotli's decoder: the content server hands pre-compressed builds to the browser
+# decoded. Natively they are Debian's libraries; for Windows, zlib is Debian's mingw-w64 build
+# (linked statically, as the program imports only system DLLs), and brotli's decoder is built
+# from Debian's source package, which tools/setup.sh unpacks into TESSALY_BROTLI_SOURCE.
+add_library(tessaly_decompress INTERFACE)
+if(CMAKE_CROSSCOMPILING AND WIN32)
+    find_library(TESSALY_ZLIB_STATIC NAMES libz.a REQUIRED)
+    set(TESSALY_BROTLI_SOURCE /usr/local/src/tessaly/brotli-1.0.9 CACHE PATH
+        "Debian's brotli source package, unpacked")
+    if(NOT EXISTS ${TESSALY_BROTLI_SOURCE}/c/dec/decode.c)
+        message(FATAL_ERROR "brotli's source not found in ${TESSALY_BROTLI_SOURCE}: run tools/setup.sh")
+    endif()
+    file(GLOB brotli_sources ${TESSALY_BROTLI_SOURCE}/c/common/*.c ${TESSALY_BROTLI_SOURCE}/c/dec/*.c)
+    add_library(tessaly_brotlidec STATIC ${brotli_sources})
+    target_include_directories(tessaly_brotlidec SYSTEM PUBLIC ${TESSALY_BROTLI_SOURCE}/c/include)
+    # Someone else's code: built as its authors build it, without this project's warnings.
+    target_compile_options(tessaly_brotlidec PRIVATE -w)
+    target_link_libraries(tessaly_decompress INTERFACE ${TESSALY_ZLIB_STATIC} tessaly_brotlidec)
+else()
+    find_package(ZLIB REQUIRED)
+    find_package(PkgConfig REQUIRED)
+    pkg_check_modules(BROTLIDEC REQUIRED IMPORTED_TARGET libbrotlidec)
+    target_link_libraries(tessaly_decompress INTERFACE ZLIB::ZLIB PkgConfig::BROTLIDEC)
+endif()

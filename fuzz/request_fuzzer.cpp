@@ -88,8 +88,11 @@ bool ResolvesInsideFolder(const std::u16string& path) {
     return depth > 0;
 }
 
-// What every view shows; no check reads the bytes.
-std::array<std::byte, 16> contents;
+// What every view shows: bytes that neither gzip nor brotli can decode, so that a compressed
+// build's file is found undecodable at once, whatever its size. Long enough for the largest
+// view the server makes (a whole small file, or a read window and its alignment lead), since
+// the server reads the bytes of such files while it answers.
+const std::vector<std::byte> contents(kWholeViewLimit + kViewAlignment, std::byte{0xFF});
 
 constexpr std::array<std::uint64_t, 8> kSizes = {0,
                                                  1,
@@ -129,6 +132,7 @@ class CheckedFiles final : public FileAccess {
     const std::byte* MapView(const FileMapping& file, std::uint64_t offset,
                              std::size_t length) override {
         Require(offset % kViewAlignment == 0 && length > 0 && offset + length <= file.size);
+        Require(length <= contents.size());
         ++views;
         return contents.data();
     }

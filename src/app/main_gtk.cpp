@@ -6,13 +6,13 @@
 #include <filesystem>
 #include <string>
 
-#include "base/file_bytes.h"
-#include "config/package_settings.h"
 #include "app/startup.h"
+#include "base/file_bytes.h"
 #include "base/text.h"
 #include "browser/browser_gtk.h"
 #include "browser/content_answer.h"
 #include "browser/media_listener.h"
+#include "config/package_settings.h"
 #include "server/mapped_file_cache.h"
 #include "server/resource_response.h"
 #include "window/host_window_gtk.h"
@@ -72,7 +72,8 @@ int main(int argc, char** argv) {
     settings.mainPage = ReplaceAll(settings.mainPage, u"\\", u"/");
     const std::u16string contentFolder = folder + u"www/";
     const std::u16string startUri = std::u16string(VirtualOrigin) + settings.mainPage;
-    if (AnswerContentRequest(startUri, std::nullopt, contentFolder).status != 200) {
+    const AnswerOptions answerOptions{.crossOriginIsolation = settings.crossOriginIsolation};
+    if (AnswerContentRequest(startUri, std::nullopt, contentFolder, answerOptions).status != 200) {
         ShowErrorMessage(kStartPageMissingText, kFixedCaption);
         return 1;
     }
@@ -80,7 +81,7 @@ int main(int argc, char** argv) {
 
     MediaListener media;
     BrowserOptions options;
-    if (!media.Start(contentFolder)) {
+    if (!media.Start(contentFolder, answerOptions)) {
         std::fprintf(stderr,
                      "tessaly-host: no loopback port for media; audio and video will "
                      "not play\n");

@@ -3,12 +3,12 @@
 #include <shellapi.h>
 
 #include "base/browser_string_win32.h"
-#include "config/program.h"
 #include "base/wide_cast.h"
 #include "browser/external_uri.h"
 #include "browser/fullscreen.h"
 #include "browser/origin.h"
 #include "browser/web_message.h"
+#include "config/program.h"
 #include "server/resource_handler_win32.h"
 #include "window/host_window_win32.h"
 
@@ -73,13 +73,16 @@ void SetFullscreen(bool fullscreen) {
 HRESULT OnWebResourceRequested(ICoreWebView2*, ICoreWebView2WebResourceRequestedEventArgs* args) {
     // Every file the page loads comes from the www folder beside the program.
     static const std::u16string contentFolder = Program.programFolder + u"www\\";
+    static const AnswerOptions options{.crossOriginIsolation =
+                                           Program.settings.crossOriginIsolation};
     return HandleWebResourceRequested(Browser.environment.Get(), args, contentFolder,
-                                      PlatformFileAccess(), MappedFiles());
+                                      PlatformFileAccess(), MappedFiles(), options);
 }
 
 HRESULT AnswerInternalError(ICoreWebView2*,
                             ICoreWebView2WebResourceRequestedEventArgs* args) noexcept {
-    return AnswerServerError(Browser.environment.Get(), args);
+    return AnswerServerError(Browser.environment.Get(), args,
+                             Program.settings.crossOriginIsolation);
 }
 
 HRESULT OnDOMContentLoaded(ICoreWebView2*, ICoreWebView2DOMContentLoadedEventArgs*) {

@@ -4,13 +4,13 @@
 
 #include <memory>
 
-#include "config/program.h"
 #include "base/text.h"
 #include "browser/app_origin.h"
 #include "browser/content_answer.h"
 #include "browser/external_uri.h"
 #include "browser/page_scripts.h"
 #include "browser/web_message.h"
+#include "config/program.h"
 #include "window/host_window_gtk.h"
 
 // A GInputStream over a ResponseBody. GIO may call its read from a worker thread; each stream
@@ -89,7 +89,9 @@ void OnAppRequest(WebKitURISchemeRequest* request, gpointer) {
             range = Utf8ToWide(value);
         }
     }
-    ResourceResponse answer = AnswerContentRequest(*uri, range, TheBrowser->options.contentFolder);
+    ResourceResponse answer = AnswerContentRequest(
+        *uri, range, TheBrowser->options.contentFolder,
+        {.crossOriginIsolation = TheBrowser->options.settings.crossOriginIsolation});
     auto* stream =
         static_cast<TessalyBodyStream*>(g_object_new(tessaly_body_stream_get_type(), nullptr));
     stream->body = new ResponseBody(answer);  // may turn the answer into a 500

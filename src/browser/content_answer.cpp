@@ -12,11 +12,12 @@ namespace tessaly {
 
 ResourceResponse AnswerContentRequest(std::u16string_view virtualUri,
                                       std::optional<std::u16string_view> range,
-                                      const std::u16string& contentFolder) {
+                                      const std::u16string& contentFolder,
+                                      const AnswerOptions& options) {
     static std::mutex answering;
     std::lock_guard lock(answering);
     return AnswerResourceRequest(virtualUri, range, contentFolder, PlatformFileAccess(),
-                                 MappedFiles());
+                                 MappedFiles(), options);
 }
 
 ResponseBody::ResponseBody(ResourceResponse& response) {
@@ -31,6 +32,10 @@ ResponseBody::ResponseBody(ResourceResponse& response) {
             // The reader holds the file open, whatever the cache does meanwhile.
             span_.emplace(response.file, response.span);
             size_ = span_->size();
+            return;
+        case BodyKind::Decoded:
+            decoded_.emplace(response.file, response.compression, response.span);
+            size_ = decoded_->size();
             return;
         case BodyKind::WholeFile: {
             const OpenedFile opened = OpenForReading(response.filePath);
@@ -55,6 +60,8 @@ std::size_t ResponseBody::Read(std::span<std::byte> buffer) {
         read = std::fread(buffer.data(), 1, count, file_.get());
     } else if (span_) {
         read = span_->Read(buffer.data(), count).value_or(0);
+    } else if (decoded_) {
+        read = decoded_->Read(buffer.data(), count).value_or(0);
     } else {
         std::memcpy(buffer.data(), bytes_.data() + offset_, count);
     }

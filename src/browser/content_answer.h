@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "server/decoded_reader.h"
 #include "server/resource_response.h"
 #include "server/span_reader.h"
 
@@ -21,7 +22,8 @@ namespace tessaly {
 // threads, so one lock keeps the content server and its cache to one caller at a time.
 ResourceResponse AnswerContentRequest(std::u16string_view virtualUri,
                                       std::optional<std::u16string_view> range,
-                                      const std::u16string& contentFolder);
+                                      const std::u16string& contentFolder,
+                                      const AnswerOptions& options = {});
 
 // The body of an answer, read from start to end, a piece at a time: a whole file is never held
 // in memory. One reader is used by one thread at a time; several readers may read at once.
@@ -45,6 +47,7 @@ class ResponseBody {
     };
     std::unique_ptr<std::FILE, CloseFile> file_;
     std::optional<SpanReader> span_;
+    std::optional<DecodedReader> decoded_;
     std::span<const std::byte> bytes_;  // the "File not found" text
     std::uint64_t size_ = 0;
     std::uint64_t offset_ = 0;

@@ -1,12 +1,12 @@
 #include "browser/environment.h"
 // environment.h is portable; the Windows headers follow.
-#include "config/program.h"
 #include "base/wide_cast.h"
 #include "browser/browser_events_win32.h"
-#include "webview2/com_handler_win32.h"
 #include "browser/environment_options_win32.h"
 #include "browser/loader_win32.h"
+#include "config/program.h"
 #include "server/resource_response.h"
+#include "webview2/com_handler_win32.h"
 #include "window/host_window_win32.h"
 
 namespace tessaly {
@@ -41,13 +41,28 @@ void ApplySettings(ICoreWebView2Settings* settings, bool enableDevTools) {
     settings->put_AreDevToolsEnabled(enableDevTools ? TRUE : FALSE);
 }
 
+// Every request under the virtual origin comes to the content server: where the runtime can say
+// so, also those of the app's service and shared workers (a worker's fetch that went to the
+// network would fail, since the origin's host never resolves). Older runtimes raise documents'
+// requests only.
+void AddRequestFilter(ICoreWebView2* view) {
+    const std::u16string filter = std::u16string(VirtualOrigin) + u"*";
+    ComPtr<ICoreWebView2_22> view22;
+    if (SUCCEEDED(view->QueryInterface(IID_PPV_ARGS(&view22))) && view22 &&
+        SUCCEEDED(view22->AddWebResourceRequestedFilterWithRequestSourceKinds(
+            AsWide(filter), COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL,
+            COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS_ALL))) {
+        return;
+    }
+    view->AddWebResourceRequestedFilter(AsWide(filter), COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL);
+}
+
 // Every handler is in place before the first navigation, so the start page's own requests and
 // its first DOMContentLoaded already reach them.
 void RegisterHandlers(ICoreWebView2* view, ICoreWebView2_2* view2) {
     Register<ICoreWebView2DocumentTitleChangedEventHandler, &OnDocumentTitleChanged>(
         view, &ICoreWebView2::add_DocumentTitleChanged);
-    const std::u16string filter = std::u16string(VirtualOrigin) + u"*";
-    view->AddWebResourceRequestedFilter(AsWide(filter), COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL);
+    AddRequestFilter(view);
     Register<ICoreWebView2WebResourceRequestedEventHandler, &OnWebResourceRequested,
              &AnswerInternalError>(view, &ICoreWebView2::add_WebResourceRequested);
     Register<ICoreWebView2NavigationStartingEventHandler, &OnNavigationStarting>(

@@ -49,6 +49,7 @@ struct MediaListener::State {
     std::string token;
     std::string baseUrl;
     std::u16string contentFolder;
+    AnswerOptions options;
 };
 
 MediaListener::MediaListener() : state_(new State) {}
@@ -57,11 +58,12 @@ MediaListener::~MediaListener() {
     Stop();
 }
 
-bool MediaListener::Start(const std::u16string& contentFolder) {
+bool MediaListener::Start(const std::u16string& contentFolder, const AnswerOptions& options) {
     State& state = *state_;
     std::random_device random;
     state.token = MakeAccessToken(random);
     state.contentFolder = contentFolder;
+    state.options = options;
     state.server.Get(
         R"([\s\S]*)", [&state](const httplib::Request& request, httplib::Response& response) {
             // The answer already is the span the Range header asks for; the library must not cut it
@@ -77,8 +79,14 @@ bool MediaListener::Start(const std::u16string& contentFolder) {
             if (request.has_header("Range")) {
                 range = Utf8ToWide(request.get_header_value("Range"));
             }
-            ResourceResponse answer = AnswerContentRequest(*uri, range, state.contentFolder);
+            ResourceResponse answer =
+                AnswerContentRequest(*uri, range, state.contentFolder, state.options);
             SetAnswer(answer, response);
+            // The isolated page is another origin than this listener; its media elements may
+            // load from here only when the answers say so.
+            if (state.options.crossOriginIsolation) {
+                response.headers.emplace("Cross-Origin-Resource-Policy", "cross-origin");
+            }
         });
     const int port = state.server.bind_to_any_port("127.0.0.1");
     if (port <= 0) {

@@ -4,6 +4,8 @@
 #include <memory>
 #include <string>
 
+#include "server/resource_response.h"
+
 namespace tessaly {
 
 class MediaListener {
@@ -15,7 +17,7 @@ class MediaListener {
 
     // Answers requests for files of `contentFolder` (ending in '/') on a free port of 127.0.0.1,
     // under a fresh token, from threads of its own. False when no port could be bound.
-    bool Start(const std::u16string& contentFolder);
+    bool Start(const std::u16string& contentFolder, const AnswerOptions& options = {});
     // "http://127.0.0.1:PORT/TOKEN/", once started.
     const std::string& baseUrl() const;
     // Ends every connection and joins the threads.

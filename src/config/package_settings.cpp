@@ -44,6 +44,7 @@ void LoadPackageSettings(const std::string& text, PackageSettings& settings) {
         throw ConfigError(u"invalid distribution mode");
     }
     settings.enableDevTools = GetBool(packageSettings, "enable-devtools", true);
+    settings.crossOriginIsolation = GetBool(packageSettings, "cross-origin-isolation", false);
 
     const Json& messages = root["messages"];
     settings.installPromptMessage = GetString(messages, "install-webview2", kDefaultInstallPrompt);

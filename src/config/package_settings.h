@@ -27,6 +27,9 @@ struct PackageSettings {
     std::u16string chromiumArgs;
     DistributionMode distributionMode = DistributionMode::Evergreen;
     bool enableDevTools = false;
+    // Every answer of the content server says the app is cross-origin isolated, which pages
+    // need for SharedArrayBuffer (threaded WebAssembly).
+    bool crossOriginIsolation = false;
     std::u16string installPromptMessage;
     std::u16string downloadingMessage;
     std::u16string installFailedMessage;

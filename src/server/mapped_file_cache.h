@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -60,8 +61,14 @@ class MappedFile {
     // when it cannot be made. Safe on any thread.
     FileView View(std::uint64_t offset, std::size_t length) const;
 
+    // How many bytes a compressed file decodes to, once the content server has measured it.
+    // The server answers one request at a time, so this needs no lock; readers never touch it.
+    std::optional<std::uint64_t> decodedSize() const { return decodedSize_; }
+    void RememberDecodedSize(std::uint64_t size) const { decodedSize_ = size; }
+
   private:
     FileAccess& files_;
+    mutable std::optional<std::uint64_t> decodedSize_;
     FileMapping opened_;
     bool open_ = false;
     const std::byte* wholeView_ = nullptr;

@@ -8,9 +8,9 @@
 
 #include "base/browser_string_win32.h"
 #include "base/wide_cast.h"
-#include "webview2/com_ptr_win32.h"
 #include "server/resource_response.h"
 #include "server/span_stream_win32.h"
+#include "webview2/com_ptr_win32.h"
 
 namespace tessaly {
 namespace {
@@ -50,6 +50,10 @@ IStream* BodyStream(ResourceResponse& answer) {
         case BodyKind::Span:
             stream = CreateSpanStream(SpanReader(answer.file, answer.span));
             break;
+        case BodyKind::Decoded:
+            stream =
+                CreateDecodedStream(DecodedReader(answer.file, answer.compression, answer.span));
+            break;
     }
     if (!stream) {
         AnswerBodyUnavailable(answer);
@@ -62,7 +66,7 @@ IStream* BodyStream(ResourceResponse& answer) {
 HRESULT HandleWebResourceRequested(ICoreWebView2Environment* environment,
                                    ICoreWebView2WebResourceRequestedEventArgs* args,
                                    const std::u16string& contentFolder, FileAccess& files,
-                                   MappedFileCache& cache) {
+                                   MappedFileCache& cache, const AnswerOptions& options) {
     ComPtr<ICoreWebView2WebResourceRequest> request;
     if (!args || FAILED(args->get_Request(&request)) || !request) {
         return S_OK;
@@ -77,7 +81,7 @@ HRESULT HandleWebResourceRequested(ICoreWebView2Environment* environment,
 
     ResourceResponse answer = AnswerResourceRequest(
         uri.view(), range ? std::optional<std::u16string_view>(*range) : std::nullopt,
-        contentFolder, files, cache);
+        contentFolder, files, cache, options);
     const ComPtr<IStream> body = AdoptReference(BodyStream(answer));
     const std::u16string reason(answer.reason);
     const std::u16string headerText = JoinHeaderLines(answer.headerLines);
@@ -93,11 +97,17 @@ HRESULT HandleWebResourceRequested(ICoreWebView2Environment* environment,
 }
 
 HRESULT AnswerServerError(ICoreWebView2Environment* environment,
-                          ICoreWebView2WebResourceRequestedEventArgs* args) noexcept {
+                          ICoreWebView2WebResourceRequestedEventArgs* args,
+                          bool isolated) noexcept {
+    // kIsolationHeaderLines, joined.
+    const wchar_t* const headers = isolated ? L"Cache-Control: no-store\n"
+                                              L"Cross-Origin-Opener-Policy: same-origin\n"
+                                              L"Cross-Origin-Embedder-Policy: require-corp"
+                                            : L"Cache-Control: no-store";
     ICoreWebView2WebResourceResponse* response = nullptr;
     if (environment && args &&
         SUCCEEDED(environment->CreateWebResourceResponse(nullptr, 500, L"Internal Server Error",
-                                                         L"Cache-Control: no-store", &response)) &&
+                                                         headers, &response)) &&
         response) {
         args->put_Response(response);
         response->Release();

@@ -8,6 +8,7 @@
 
 #include "server/file_access.h"
 #include "server/mapped_file_cache.h"
+#include "server/resource_response.h"
 
 namespace tessaly {
 
@@ -18,11 +19,13 @@ namespace tessaly {
 HRESULT HandleWebResourceRequested(ICoreWebView2Environment* environment,
                                    ICoreWebView2WebResourceRequestedEventArgs* args,
                                    const std::u16string& contentFolder, FileAccess& files,
-                                   MappedFileCache& cache);
+                                   MappedFileCache& cache, const AnswerOptions& options = {});
 
 // Answers "500 Internal Server Error" with no body, for a request whose answer could not be
-// decided (memory ran out on the way). Allocates nothing of its own and never throws.
+// decided (memory ran out on the way), with the isolation header lines when `isolated`.
+// Allocates nothing of its own and never throws.
 HRESULT AnswerServerError(ICoreWebView2Environment* environment,
-                          ICoreWebView2WebResourceRequestedEventArgs* args) noexcept;
+                          ICoreWebView2WebResourceRequestedEventArgs* args,
+                          bool isolated = false) noexcept;
 
 }  // namespace tessaly

@@ -58,6 +58,8 @@ std::size_t Utf8Length(int lead) {
     return 0;
 }
 
+bool EndsWithIgnoringAsciiCase(std::u16string_view text, std::u16string_view lowerEnd);
+
 bool EqualsIgnoringAsciiCase(std::u16string_view text, std::u16string_view lower) {
     if (text.size() != lower.size()) {
         return false;
@@ -72,6 +74,11 @@ bool EqualsIgnoringAsciiCase(std::u16string_view text, std::u16string_view lower
         }
     }
     return true;
+}
+
+bool EndsWithIgnoringAsciiCase(std::u16string_view text, std::u16string_view lowerEnd) {
+    return text.size() >= lowerEnd.size() &&
+           EqualsIgnoringAsciiCase(text.substr(text.size() - lowerEnd.size()), lowerEnd);
 }
 
 // Windows opens a device, not a file, for these names, with any extension after them.
@@ -185,36 +192,102 @@ bool IsConfinedRequestPath(std::u16string_view requestPath) {
     }
 }
 
+std::optional<Compression> BuildFileCompression(
+    std::u16string_view requestPath, const std::function<bool(std::u16string_view)>& loaderExists) {
+    std::optional<Compression> compression;
+    if (EndsWithIgnoringAsciiCase(requestPath, u".gz")) {
+        compression = Compression::Gzip;
+    } else if (EndsWithIgnoringAsciiCase(requestPath, u".br")) {
+        compression = Compression::Brotli;
+    } else {
+        return std::nullopt;
+    }
+    const std::u16string_view decoded = requestPath.substr(0, requestPath.size() - 3);
+    for (const std::u16string_view part :
+         {u".framework.js", u".wasm", u".data", u".symbols.json"}) {
+        if (EndsWithIgnoringAsciiCase(decoded, part)) {
+            const std::u16string loader =
+                std::u16string(decoded.substr(0, decoded.size() - part.size())) + u".loader.js";
+            return loaderExists(loader) ? compression : std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
 ResourceResponse AnswerResourceRequest(std::u16string_view uri,
                                        std::optional<std::u16string_view> range,
                                        const std::u16string& contentFolder, FileAccess& files,
-                                       MappedFileCache& cache) {
+                                       MappedFileCache& cache, const AnswerOptions& options) {
     const std::u16string requestPath = RequestPathOf(uri);
     ResourceResponse response;
     response.headerLines.emplace_back(kCacheControl);
+    if (options.crossOriginIsolation) {
+        response.headerLines.insert(response.headerLines.end(), std::begin(kIsolationHeaderLines),
+                                    std::end(kIsolationHeaderLines));
+    }
     if (!IsConfinedRequestPath(requestPath)) {
         return NotFound(std::move(response));
     }
     const std::u16string separator(
         1, !contentFolder.empty() && contentFolder.back() == u'/' ? u'/' : u'\\');
-    std::u16string filePath = contentFolder + ReplaceAll(requestPath, u"/", separator);
+    const auto fileOf = [&](std::u16string_view path) {
+        return contentFolder + ReplaceAll(path, u"/", separator);
+    };
+    std::u16string filePath = fileOf(requestPath);
     const FileStatus status = files.Status(filePath);
     if (status.kind != FileKind::RegularFile) {
         return NotFound(std::move(response));
     }
-    response.headerLines.push_back(u"Content-Type: " + ContentTypeForPath(requestPath));
+    const std::optional<Compression> compression =
+        BuildFileCompression(requestPath, [&](std::u16string_view loader) {
+            return files.Status(fileOf(loader)).kind == FileKind::RegularFile;
+        });
+    // The name without ".gz" or ".br" gives a decoded file its type.
+    const std::u16string_view typedPath =
+        compression ? std::u16string_view(requestPath).substr(0, requestPath.size() - 3)
+                    : std::u16string_view(requestPath);
+    response.headerLines.push_back(u"Content-Type: " + ContentTypeForPath(typedPath));
     response.headerLines.emplace_back(u"Accept-Ranges: bytes");
+
+    std::uint64_t size = status.size;
+    std::shared_ptr<const MappedFile> file;
+    if (compression) {
+        // The decoded size is measured once per cached file, by decoding all of it.
+        file = cache.GetMappedFile(requestPath, filePath);
+        std::optional<std::uint64_t> decodedSize = file ? file->decodedSize() : std::nullopt;
+        if (file && !decodedSize) {
+            decodedSize = MeasureDecodedSize(file, *compression);
+            if (decodedSize) {
+                file->RememberDecodedSize(*decodedSize);
+            }
+        }
+        if (!decodedSize) {
+            AnswerBodyUnavailable(response);
+            return response;
+        }
+        size = *decodedSize;
+    }
+    const auto decodedBody = [&](ByteRange span) {
+        response.body = size > 0 ? BodyKind::Decoded : BodyKind::None;
+        response.file = std::move(file);
+        response.span = span;
+        response.compression = *compression;
+    };
 
     if (!range) {
         response.status = 200;
         response.reason = u"OK";
-        response.headerLines.push_back(std::u16string(kContentLength) + Decimal(status.size));
+        response.headerLines.push_back(std::u16string(kContentLength) + Decimal(size));
+        if (compression) {
+            decodedBody(ByteRange{0, size - 1});
+            return response;
+        }
         response.body = BodyKind::WholeFile;
         response.filePath = std::move(filePath);
         return response;
     }
 
-    const ByteRangeResult parsed = ParseByteRange(*range, status.size);
+    const ByteRangeResult parsed = ParseByteRange(*range, size);
     if (parsed.verdict != RangeVerdict::Satisfiable) {
         response.status = 416;
         response.reason = u"Range Not Satisfiable";
@@ -227,14 +300,18 @@ ResourceResponse AnswerResourceRequest(std::u16string_view uri,
     response.status = 206;
     response.reason = u"Partial Content";
     response.headerLines.push_back(std::u16string(kContentRange) + Decimal(span.first) + u"-" +
-                                   Decimal(span.last) + u"/" + Decimal(status.size));
+                                   Decimal(span.last) + u"/" + Decimal(size));
     response.headerLines.push_back(std::u16string(kContentLength) + Decimal(span.count()));
-    if (span.count() == status.size) {
+    if (compression) {
+        decodedBody(span);
+        return response;
+    }
+    if (span.count() == size) {
         response.body = BodyKind::WholeFile;
         response.filePath = std::move(filePath);
         return response;
     }
-    std::shared_ptr<const MappedFile> file = cache.GetMappedFile(requestPath, filePath);
+    file = cache.GetMappedFile(requestPath, filePath);
     // The file may be shorter than the size queried a moment ago if it changed between.
     if (!file || span.last >= file->size() || !CanViewSpanStart(*file, span)) {
         AnswerBodyUnavailable(response);

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "server/byte_range.h"
+#include "server/decoded_reader.h"
 #include "server/file_access.h"
 #include "server/mapped_file_cache.h"
 
@@ -39,6 +41,7 @@ enum class BodyKind {
     NotFoundText,  // kNotFoundBody
     WholeFile,     // streamed from `filePath`
     Span,          // `span` of `file`, read with a SpanReader
+    Decoded,       // `span` of the bytes `file` decodes to, read with a DecodedReader
 };
 
 struct ResourceResponse {
@@ -50,7 +53,29 @@ struct ResourceResponse {
     std::u16string filePath;
     std::shared_ptr<const MappedFile> file;
     ByteRange span;
+    Compression compression = Compression::Gzip;  // of `file`, for a Decoded body
 };
+
+// What the app's package.json asks of every answer.
+struct AnswerOptions {
+    // "settings"/"cross-origin-isolation": every answer carries kIsolationHeaderLines, so that
+    // pages and workers are cross-origin isolated and may use SharedArrayBuffer.
+    bool crossOriginIsolation = false;
+};
+
+inline constexpr std::u16string_view kIsolationHeaderLines[] = {
+    u"Cross-Origin-Opener-Policy: same-origin",
+    u"Cross-Origin-Embedder-Policy: require-corp",
+};
+
+// Whether a request path names a file of a compressed web build that the build's loader expects
+// the server to decode: "DIR/NAME.framework.js", "DIR/NAME.wasm", "DIR/NAME.data" or
+// "DIR/NAME.symbols.json" followed by ".gz" or ".br" (letters in any case), with
+// "DIR/NAME.loader.js" beside it (`loaderExists` is asked about that path). That is the layout
+// of Unity's web builds, whose loader fetches these names and needs the decoded bytes. Any other
+// compressed file (an archive the app unpacks itself) is served as it is.
+std::optional<Compression> BuildFileCompression(
+    std::u16string_view requestPath, const std::function<bool(std::u16string_view)>& loaderExists);
 
 // The request path of `uri`: the text after the virtual origin, cut at its first raw '?' or '#'
 // (cache-busting queries and fragments name no file), then percent-unescaped.
@@ -73,7 +98,7 @@ bool IsConfinedRequestPath(std::u16string_view requestPath);
 ResourceResponse AnswerResourceRequest(std::u16string_view uri,
                                        std::optional<std::u16string_view> range,
                                        const std::u16string& contentFolder, FileAccess& files,
-                                       MappedFileCache& cache);
+                                       MappedFileCache& cache, const AnswerOptions& options = {});
 
 // Turns an answer whose body cannot be made (no stream, or no view of the span) into "500
 // Internal Server Error" with no body; the Content-Length and Content-Range lines go, since no

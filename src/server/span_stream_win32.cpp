@@ -8,17 +8,19 @@
 namespace tessaly {
 namespace {
 
-class SpanStream final : public ComObject<SpanStream, IStream> {
+// Reader: SpanReader or DecodedReader, which read their bytes on demand.
+template <class Reader>
+class ReaderStream final : public ComObject<ReaderStream<Reader>, IStream> {
   public:
-    explicit SpanStream(SpanReader reader) : reader_(std::move(reader)) {}
+    explicit ReaderStream(Reader reader) : reader_(std::move(reader)) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
         if (object && iid == __uuidof(ISequentialStream)) {
             *object = static_cast<IStream*>(this);
-            AddRef();
+            this->AddRef();
             return S_OK;
         }
-        return ComObject::QueryInterface(iid, object);
+        return ComObject<ReaderStream<Reader>, IStream>::QueryInterface(iid, object);
     }
 
     HRESULT STDMETHODCALLTYPE Read(void* buffer, ULONG count, ULONG* read) override {
@@ -92,13 +94,17 @@ class SpanStream final : public ComObject<SpanStream, IStream> {
     HRESULT STDMETHODCALLTYPE Clone(IStream**) override { return E_NOTIMPL; }
 
   private:
-    SpanReader reader_;
+    Reader reader_;
 };
 
 }  // namespace
 
 IStream* CreateSpanStream(SpanReader reader) {
-    return new (std::nothrow) SpanStream(std::move(reader));
+    return new (std::nothrow) ReaderStream<SpanReader>(std::move(reader));
+}
+
+IStream* CreateDecodedStream(DecodedReader reader) {
+    return new (std::nothrow) ReaderStream<DecodedReader>(std::move(reader));
 }
 
 }  // namespace tessaly

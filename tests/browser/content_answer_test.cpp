@@ -29,6 +29,17 @@ TEST(ResponseBody, DeliversEachKindOfAnswerWhole) {
     }
     folder.Write("www/movie.webm", movie);
     folder.Write("www/empty.txt", "");
+    // 'a' + i % 23 for 300000 bytes, as `brotli` writes it, in a compressed build.
+    constexpr unsigned char kBrotli[] = {0x55, 0xdf, 0x93, 0x84, 0x5f, 0x16, 0xc7, 0x85,
+                                         0x94, 0x07, 0x5d, 0x8c, 0x0b, 0xc3, 0x84, 0x0e,
+                                         0x2e, 0x12, 0x00, 0x12, 0x8b, 0x9a, 0x47, 0xca,
+                                         0xa5, 0xb6, 0x3e, 0xe6, 0xda, 0xe7, 0xbe, 0x0f};
+    folder.Write("www/Build/g.wasm.br", std::string(std::begin(kBrotli), std::end(kBrotli)));
+    folder.Write("www/Build/g.loader.js", "");
+    std::string wasm;
+    for (int i = 0; i < 300000; ++i) {
+        wasm += char('a' + i % 23);
+    }
     const std::u16string www = folder.Wide("www") + u"/";
     const struct {
         std::u16string path;
@@ -42,6 +53,8 @@ TEST(ResponseBody, DeliversEachKindOfAnswerWhole) {
         {u"empty.txt", std::nullopt, 200, ""},
         {u"missing.txt", std::nullopt, 404, "File not found"},
         {u"movie.webm", u"bytes=9000-", 416, ""},
+        {u"Build/g.wasm.br", std::nullopt, 200, wasm},
+        {u"Build/g.wasm.br", u"bytes=299001-", 206, wasm.substr(299001)},
     };
     for (const auto& c : cases) {
         ResourceResponse answer =

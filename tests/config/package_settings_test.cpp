@@ -14,7 +14,8 @@ void PrintTo(const PackageSettings& s, std::ostream* os) {
         << " title=" << WideToUtf8(s.title) << " " << s.width << "x" << s.height
         << " icon=" << WideToUtf8(s.iconPath) << " resizable=" << s.resizable
         << " args=" << WideToUtf8(s.chromiumArgs) << " mode=" << int(s.distributionMode)
-        << " devtools=" << s.enableDevTools << " prompt=" << WideToUtf8(s.installPromptMessage)
+        << " devtools=" << s.enableDevTools << " isolation=" << s.crossOriginIsolation
+        << " prompt=" << WideToUtf8(s.installPromptMessage)
         << " downloading=" << WideToUtf8(s.downloadingMessage)
         << " failed=" << WideToUtf8(s.installFailedMessage) << "}";
 }
@@ -25,6 +26,7 @@ bool operator==(const PackageSettings& a, const PackageSettings& b) {
            a.iconHandle == b.iconHandle && a.resizable == b.resizable &&
            a.chromiumArgs == b.chromiumArgs && a.distributionMode == b.distributionMode &&
            a.enableDevTools == b.enableDevTools &&
+           a.crossOriginIsolation == b.crossOriginIsolation &&
            a.installPromptMessage == b.installPromptMessage &&
            a.downloadingMessage == b.downloadingMessage &&
            a.installFailedMessage == b.installFailedMessage;
@@ -63,7 +65,8 @@ TEST(LoadPackageSettings, ReadsValuesAndFallsBackToDefaults) {
         {"every member",
          R"({"name":"Demo","main":"start/page.html","chromium-args":"--mute-audio",
              "window":{"title":"Démo","width":800,"height":600,"icon":"icon.png","resizable":false},
-             "settings":{"distribution-mode":"fixed","enable-devtools":false},
+             "settings":{"distribution-mode":"fixed","enable-devtools":false,
+                         "cross-origin-isolation":true},
              "messages":{"install-webview2":"p","downloading":"d","install-webview2-failed":"f"}})",
          [](auto& s) {
              s.mainPage = u"start/page.html";
@@ -75,6 +78,7 @@ TEST(LoadPackageSettings, ReadsValuesAndFallsBackToDefaults) {
              s.resizable = false;
              s.distributionMode = DistributionMode::Fixed;
              s.enableDevTools = false;
+             s.crossOriginIsolation = true;
              s.installPromptMessage = u"p";
              s.downloadingMessage = u"d";
              s.installFailedMessage = u"f";
@@ -110,6 +114,9 @@ TEST(LoadPackageSettings, ReadsValuesAndFallsBackToDefaults) {
          }},
         {"resizable 0 is not false", R"({"name":"Demo","window":{"resizable":0}})", [](auto&) {}},
         {"devtools as text", R"({"name":"Demo","settings":{"enable-devtools":"false"}})",
+         [](auto&) {}},
+        {"isolation at the top level or as a number",
+         R"({"name":"Demo","cross-origin-isolation":true,"settings":{"cross-origin-isolation":1}})",
          [](auto&) {}},
         {"mode as a number", R"({"name":"Demo","settings":{"distribution-mode":1}})", [](auto&) {}},
         {"chromium-args inside window ignored",

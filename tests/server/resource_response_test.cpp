@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <zlib.h>
+
 #include <filesystem>
 
 #include "answer_body.h"
@@ -44,6 +46,36 @@ std::u16string Lines(std::initializer_list<std::u16string_view> lines) {
 
 const std::u16string kNotFoundHeaders = u"Cache-Control: no-store";
 
+// Text that compresses to a little over a third of its size, unlike Pattern.
+std::string Varied(std::size_t size, unsigned seed) {
+    std::string text;
+    while (text.size() < size) {
+        seed = seed * 1103515245u + 12345u;
+        text += std::to_string(seed >> 8) + (seed % 7 == 0 ? "\n" : " ");
+    }
+    text.resize(size);
+    return text;
+}
+
+std::string Gzip(const std::string& bytes) {
+    z_stream stream{};
+    EXPECT_EQ(deflateInit2(&stream, 9, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY), Z_OK);
+    std::string packed(deflateBound(&stream, uLong(bytes.size())), '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
+    stream.avail_in = uInt(bytes.size());
+    stream.next_out = reinterpret_cast<Bytef*>(packed.data());
+    stream.avail_out = uInt(packed.size());
+    EXPECT_EQ(deflate(&stream, Z_FINISH), Z_STREAM_END);
+    packed.resize(stream.total_out);
+    deflateEnd(&stream);
+    return packed;
+}
+
+// Pattern(300000) as `brotli` writes it.
+constexpr unsigned char kPatternBrotli[] = {
+    0x55, 0xdf, 0x93, 0x84, 0x5f, 0x16, 0xc7, 0x85, 0x94, 0x07, 0x5d, 0x8c, 0x0b, 0xc3, 0x84, 0x0e,
+    0x2e, 0x12, 0x00, 0x12, 0x8b, 0x9a, 0x47, 0xca, 0xa5, 0xb6, 0x3e, 0xe6, 0xda, 0xe7, 0xbe, 0x0f};
+
 class AnswerTest : public ::testing::Test {
   protected:
     AnswerTest() : files_(&PlatformFileAccess()), cache_(files_) {
@@ -71,7 +103,7 @@ class AnswerTest : public ::testing::Test {
     ResourceResponse Answer(std::u16string_view path,
                             std::optional<std::u16string_view> range = std::nullopt) {
         return AnswerResourceRequest(std::u16string(VirtualOrigin) + std::u16string(path), range,
-                                     folder_, files_, cache_);
+                                     folder_, files_, cache_, options_);
     }
 
     void Check(std::u16string_view path, std::optional<std::u16string_view> range,
@@ -95,6 +127,7 @@ class AnswerTest : public ::testing::Test {
     std::u16string folder_;
     RecordingFileAccess files_;
     MappedFileCache cache_;
+    AnswerOptions options_;
 };
 
 const std::u16string kClipHeaders =
@@ -147,6 +180,102 @@ TEST_F(AnswerTest, AnswersTheFiveWays) {
         {206, u"Partial Content", pageHeaders + u"\nContent-Range: bytes 1-2/32\nContent-Length: 2",
          "!d", BodyKind::Span});
     EXPECT_EQ(cache_.size(), 2u);
+}
+
+TEST_F(AnswerTest, DecodesTheFilesOfACompressedBuildAndNoOthers) {
+    // Two gzip members of 200000 bytes each (joined files are one gzip file), each compressed
+    // to more than one read of the file.
+    const std::string data = Varied(200000, 1) + Varied(200000, 2);
+    const std::string gzipped = Gzip(data.substr(0, 200000)) + Gzip(data.substr(200000));
+    const std::string wasm = Pattern(300000);
+    Write("Build/game.loader.js", "loader");
+    Write("Build/game.data.gz", gzipped);
+    Write("Build/game.wasm.br", std::string(std::begin(kPatternBrotli), std::end(kPatternBrotli)));
+    Write("Build/game.framework.js.GZ", Gzip("var f;"));
+    Write("Build/game.symbols.json.br", std::string("\x8f\x00\x80{}\x03", 6));  // `brotli` of "{}"
+    Write("Build/cut.loader.js", "loader");
+    Write("Build/cut.wasm.gz", gzipped.substr(0, gzipped.size() / 3));
+    Write("Build/cut.data.br", "not brotli at all");
+    Write("Build/other.wasm.gz", gzipped);  // no other.loader.js
+    Write("Build/game.zip.gz", gzipped);    // not a build file
+    const auto headers = [](std::u16string_view type, std::u16string_view rest) {
+        return u"Cache-Control: no-store\nContent-Type: " + std::u16string(type) +
+               u"\nAccept-Ranges: bytes" + std::u16string(rest);
+    };
+    const std::u16string octets = u"application/octet-stream";
+
+    Check(u"Build/game.wasm.br", std::nullopt,
+          {200, u"OK", headers(u"application/wasm", u"\nContent-Length: 300000"), wasm,
+           BodyKind::Decoded});
+    Check(u"Build/game.data.gz", std::nullopt,
+          {200, u"OK", headers(octets, u"\nContent-Length: 400000"), data, BodyKind::Decoded});
+    Check(u"Build/game.framework.js.GZ", u"bytes=4-",
+          {206, u"Partial Content",
+           headers(u"application/javascript; charset=utf-8",
+                   u"\nContent-Range: bytes 4-5/6\nContent-Length: 2"),
+           "f;", BodyKind::Decoded});
+    Check(u"Build/game.symbols.json.br", std::nullopt,
+          {200, u"OK", headers(u"application/json; charset=utf-8", u"\nContent-Length: 2"), "{}",
+           BodyKind::Decoded});
+    // Ranges count decoded bytes: across the members' seam, at the end, and past it.
+    Check(u"Build/game.data.gz", u"bytes=150001-250000",
+          {206, u"Partial Content",
+           headers(octets, u"\nContent-Range: bytes 150001-250000/400000\nContent-Length: 100000"),
+           data.substr(150001, 100000), BodyKind::Decoded});
+    Check(u"Build/game.wasm.br", u"bytes=-7",
+          {206, u"Partial Content",
+           headers(u"application/wasm",
+                   u"\nContent-Range: bytes 299993-299999/300000"
+                   u"\nContent-Length: 7"),
+           wasm.substr(299993), BodyKind::Decoded});
+    Check(u"Build/game.data.gz", u"bytes=400000-",
+          {416, u"Range Not Satisfiable", headers(octets, u""), "", BodyKind::None});
+    // A build file that does not decode to its end promises nothing.
+    Check(u"Build/cut.wasm.gz", std::nullopt,
+          {500, u"Internal Server Error", headers(u"application/wasm", u""), "", BodyKind::None});
+    Check(u"Build/cut.data.br", u"bytes=0-1",
+          {500, u"Internal Server Error", headers(octets, u""), "", BodyKind::None});
+    // Anything else keeps its bytes and its own name's type.
+    for (const auto* path : {u"Build/other.wasm.gz", u"Build/game.zip.gz"}) {
+        Check(path, std::nullopt,
+              {200, u"OK",
+               headers(octets, u"\nContent-Length: " + Utf8ToWide(std::to_string(gzipped.size()))),
+               gzipped, BodyKind::WholeFile});
+    }
+
+    // A reader that is sent back to the start decodes again; one that goes on does not.
+    const ResourceResponse answer = Answer(u"Build/game.data.gz", u"bytes=1000-");
+    DecodedReader reader(answer.file, answer.compression, answer.span);
+    std::string bytes(5, '\0');
+    const auto read = [&](std::uint64_t at) {
+        reader.Seek(at);
+        EXPECT_EQ(reader.Read(reinterpret_cast<std::byte*>(bytes.data()), bytes.size()), 5u);
+        return bytes;
+    };
+    EXPECT_EQ(read(300000), data.substr(301000, 5));
+    EXPECT_EQ(read(7), data.substr(1007, 5));
+    EXPECT_EQ(read(12), data.substr(1012, 5));
+}
+
+TEST_F(AnswerTest, IsolatesEveryAnswerWhenAsked) {
+    options_.crossOriginIsolation = true;
+    const std::u16string isolated =
+        u"Cache-Control: no-store\nCross-Origin-Opener-Policy: same-origin\n"
+        u"Cross-Origin-Embedder-Policy: require-corp";
+    Check(u"one.bin", std::nullopt,
+          {200, u"OK",
+           isolated + u"\nContent-Type: application/octet-stream\nAccept-Ranges: bytes\n"
+                      u"Content-Length: 1",
+           "1", BodyKind::WholeFile});
+    Check(u"media/clip.webm", u"bytes=1000-",
+          {416, u"Range Not Satisfiable",
+           isolated + u"\nContent-Type: video/webm\nAccept-Ranges: bytes", "", BodyKind::None});
+    Check(u"js/missing.js", std::nullopt,
+          {404, u"Not Found", isolated, "File not found", BodyKind::NotFoundText});
+    files_.failOpens = true;
+    Check(u"media/clip.webm", u"bytes=1-2",
+          {500, u"Internal Server Error",
+           isolated + u"\nContent-Type: video/webm\nAccept-Ranges: bytes", "", BodyKind::None});
 }
 
 TEST_F(AnswerTest, StreamsSpansThatCoverTheWholeFileWithoutMapping) {

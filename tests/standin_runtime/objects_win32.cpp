@@ -513,14 +513,17 @@ bool View::Answers(REFIID iid) {
     if (iid == __uuidof(ICoreWebView2)) {
         return true;
     }
+    if (iid == __uuidof(ICoreWebView2_22)) {
+        return State().answersView2 && State().answersView22;
+    }
     return iid == __uuidof(ICoreWebView2_2) && State().answersView2;
 }
 
-bool View::Filtered(const std::wstring& uri, int context) const {
+bool View::Filtered(const std::wstring& uri, int context, unsigned sourceKind) const {
     for (const Filter& filter : filters_) {
         if ((filter.context == COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL ||
              filter.context == context) &&
-            WildcardMatch(Utf8(filter.uri), Utf8(uri))) {
+            (filter.sourceKinds & sourceKind) != 0 && WildcardMatch(Utf8(filter.uri), Utf8(uri))) {
             return true;
         }
     }
@@ -784,7 +787,9 @@ HRESULT View::AddWebResourceRequestedFilter(const LPCWSTR uri,
     if (!uri) {
         return E_INVALIDARG;
     }
-    filters_.push_back({uri, int(context)});
+    // The older call admits documents' requests only.
+    filters_.push_back(
+        {uri, int(context), COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS_DOCUMENT});
     return S_OK;
 }
 
@@ -792,7 +797,35 @@ HRESULT View::RemoveWebResourceRequestedFilter(const LPCWSTR uri,
                                                const COREWEBVIEW2_WEB_RESOURCE_CONTEXT context) {
     Log("filter-remove " + QuoteOrNull(uri) + " context=" + std::to_string(int(context)));
     for (auto it = filters_.begin(); it != filters_.end(); ++it) {
-        if (uri && it->uri == uri && it->context == int(context)) {
+        if (uri && it->uri == uri && it->context == int(context) &&
+            it->sourceKinds == COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS_DOCUMENT) {
+            filters_.erase(it);
+            return S_OK;
+        }
+    }
+    return E_INVALIDARG;
+}
+
+HRESULT View::AddWebResourceRequestedFilterWithRequestSourceKinds(
+    const LPCWSTR uri, const COREWEBVIEW2_WEB_RESOURCE_CONTEXT context,
+    const COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS sourceKinds) {
+    Log("filter-add " + QuoteOrNull(uri) + " context=" + std::to_string(int(context)) +
+        " sources=" + Hex32(std::uint32_t(sourceKinds)));
+    if (!uri) {
+        return E_INVALIDARG;
+    }
+    filters_.push_back({uri, int(context), unsigned(sourceKinds)});
+    return S_OK;
+}
+
+HRESULT View::RemoveWebResourceRequestedFilterWithRequestSourceKinds(
+    const LPCWSTR uri, const COREWEBVIEW2_WEB_RESOURCE_CONTEXT context,
+    const COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS sourceKinds) {
+    Log("filter-remove " + QuoteOrNull(uri) + " context=" + std::to_string(int(context)) +
+        " sources=" + Hex32(std::uint32_t(sourceKinds)));
+    for (auto it = filters_.begin(); it != filters_.end(); ++it) {
+        if (uri && it->uri == uri && it->context == int(context) &&
+            it->sourceKinds == unsigned(sourceKinds)) {
             filters_.erase(it);
             return S_OK;
         }

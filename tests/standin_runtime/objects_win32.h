@@ -384,18 +384,22 @@ class Controller final : public Object<ICoreWebView2Controller> {
         "AcceleratorKeyPressed"};
 };
 
-// The view answers for ICoreWebView2 and, unless the scenario says otherwise, ICoreWebView2_2.
-class View final : public Object<ICoreWebView2_2> {
+// The view answers for ICoreWebView2 and, unless the scenario says otherwise, ICoreWebView2_2;
+// for ICoreWebView2_22 only when the scenario says so (runtime 120, which the stand-in plays,
+// predates it).
+class View final : public Object<ICoreWebView2_22> {
   public:
     struct Filter {
         std::wstring uri;
         int context;
+        unsigned sourceKinds;  // COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS
     };
 
     View();
 
-    // Whether a filter admits a request for `uri` in `context`.
-    bool Filtered(const std::wstring& uri, int context) const;
+    // Whether a filter admits a request for `uri` in `context` from a requester of `sourceKind`
+    // (one COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS flag).
+    bool Filtered(const std::wstring& uri, int context, unsigned sourceKind) const;
 
     Registry<ICoreWebView2NavigationStartingEventHandler> navigationStarting{"NavigationStarting"};
     Registry<ICoreWebView2PermissionRequestedEventHandler> permissionRequested{
@@ -526,6 +530,76 @@ class View final : public Object<ICoreWebView2_2> {
     HRESULT STDMETHODCALLTYPE
     get_CookieManager(ICoreWebView2CookieManager** cookieManager) override;
     HRESULT STDMETHODCALLTYPE get_Environment(ICoreWebView2Environment** environment) override;
+
+    // ICoreWebView2_3 to ICoreWebView2_21: not modelled.
+#define STANDIN_UNUSED_SLOT(n)                           \
+    HRESULT STDMETHODCALLTYPE UnusedSlot##n() override { \
+        return Unsupported("ICoreWebView2 slot " #n);    \
+    }
+    STANDIN_UNUSED_SLOT(68)
+    STANDIN_UNUSED_SLOT(69)
+    STANDIN_UNUSED_SLOT(70)
+    STANDIN_UNUSED_SLOT(71)
+    STANDIN_UNUSED_SLOT(72)
+    STANDIN_UNUSED_SLOT(73)
+    STANDIN_UNUSED_SLOT(74)
+    STANDIN_UNUSED_SLOT(75)
+    STANDIN_UNUSED_SLOT(76)
+    STANDIN_UNUSED_SLOT(77)
+    STANDIN_UNUSED_SLOT(78)
+    STANDIN_UNUSED_SLOT(79)
+    STANDIN_UNUSED_SLOT(80)
+    STANDIN_UNUSED_SLOT(81)
+    STANDIN_UNUSED_SLOT(82)
+    STANDIN_UNUSED_SLOT(83)
+    STANDIN_UNUSED_SLOT(84)
+    STANDIN_UNUSED_SLOT(85)
+    STANDIN_UNUSED_SLOT(86)
+    STANDIN_UNUSED_SLOT(87)
+    STANDIN_UNUSED_SLOT(88)
+    STANDIN_UNUSED_SLOT(89)
+    STANDIN_UNUSED_SLOT(90)
+    STANDIN_UNUSED_SLOT(91)
+    STANDIN_UNUSED_SLOT(92)
+    STANDIN_UNUSED_SLOT(93)
+    STANDIN_UNUSED_SLOT(94)
+    STANDIN_UNUSED_SLOT(95)
+    STANDIN_UNUSED_SLOT(96)
+    STANDIN_UNUSED_SLOT(97)
+    STANDIN_UNUSED_SLOT(98)
+    STANDIN_UNUSED_SLOT(99)
+    STANDIN_UNUSED_SLOT(100)
+    STANDIN_UNUSED_SLOT(101)
+    STANDIN_UNUSED_SLOT(102)
+    STANDIN_UNUSED_SLOT(103)
+    STANDIN_UNUSED_SLOT(104)
+    STANDIN_UNUSED_SLOT(105)
+    STANDIN_UNUSED_SLOT(106)
+    STANDIN_UNUSED_SLOT(107)
+    STANDIN_UNUSED_SLOT(108)
+    STANDIN_UNUSED_SLOT(109)
+    STANDIN_UNUSED_SLOT(110)
+    STANDIN_UNUSED_SLOT(111)
+    STANDIN_UNUSED_SLOT(112)
+    STANDIN_UNUSED_SLOT(113)
+    STANDIN_UNUSED_SLOT(114)
+    STANDIN_UNUSED_SLOT(115)
+    STANDIN_UNUSED_SLOT(116)
+    STANDIN_UNUSED_SLOT(117)
+    STANDIN_UNUSED_SLOT(118)
+    STANDIN_UNUSED_SLOT(119)
+    STANDIN_UNUSED_SLOT(120)
+    STANDIN_UNUSED_SLOT(121)
+    STANDIN_UNUSED_SLOT(122)
+#undef STANDIN_UNUSED_SLOT
+
+    // ICoreWebView2_22
+    HRESULT STDMETHODCALLTYPE AddWebResourceRequestedFilterWithRequestSourceKinds(
+        const LPCWSTR uri, const COREWEBVIEW2_WEB_RESOURCE_CONTEXT context,
+        const COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS sourceKinds) override;
+    HRESULT STDMETHODCALLTYPE RemoveWebResourceRequestedFilterWithRequestSourceKinds(
+        const LPCWSTR uri, const COREWEBVIEW2_WEB_RESOURCE_CONTEXT context,
+        const COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS sourceKinds) override;
 
   protected:
     bool Answers(REFIID iid) override;

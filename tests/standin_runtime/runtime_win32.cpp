@@ -295,10 +295,15 @@ void LogBody(IStream* content) {
     Log("response-body length=" + std::to_string(total) + " sha256=" + hash.HexDigest());
 }
 
-void RaiseRequest(const std::wstring& uri, const std::string* range, int context) {
+void RaiseRequest(const std::wstring& uri, const std::string* range, int context,
+                  const std::string& source = "document") {
     Log("request uri=" + Quote(Utf8(uri)) + (range ? " range=" + Quote(*range) : "") +
-        " context=" + std::to_string(context));
-    if (!State().view->Filtered(uri, context)) {
+        " context=" + std::to_string(context) + (source != "document" ? " source=" + source : ""));
+    const unsigned sourceKind =
+        source == "service-worker"  ? COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS_SERVICE_WORKER
+        : source == "shared-worker" ? COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS_SHARED_WORKER
+                                    : COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS_DOCUMENT;
+    if (!State().view->Filtered(uri, context, sourceKind)) {
         Log("response not-filtered");
         return;
     }
@@ -371,7 +376,12 @@ void RequestStep(const Step& step) {
     if (!context) {
         return StepError(step, "unknown context " + contextName);
     }
-    RaiseRequest(Wide(step.args[0]), hasRange ? &range : nullptr, *context);
+    std::string source = "document";
+    NamedArgument(step, 1, "source", source);
+    if (source != "document" && source != "shared-worker" && source != "service-worker") {
+        return StepError(step, "unknown source " + source);
+    }
+    RaiseRequest(Wide(step.args[0]), hasRange ? &range : nullptr, *context, source);
 }
 
 void DOMContentLoaded(const Step&) {
@@ -591,6 +601,8 @@ bool ApplySetup(const Step& step) {
         hresultArgument(State().controllerResult);
     } else if (step.command == "without-view2") {
         State().answersView2 = false;
+    } else if (step.command == "view22") {
+        State().answersView22 = true;
     } else if (step.command == "response-body-limit") {
         ULONGLONG limit = 0;
         if (step.args.size() != 1 || !ParseBytes(step.args[0], limit)) {

@@ -41,6 +41,7 @@ struct Runtime {
     HRESULT environmentResult = S_OK;
     HRESULT controllerResult = S_OK;
     bool answersView2 = true;
+    bool answersView22 = false;
     // Bodies larger than this are not read (0: no limit).
     ULONGLONG responseBodyLimit = 0;
     std::vector<Step> steps;

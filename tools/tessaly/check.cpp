@@ -3,19 +3,24 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <fstream>
+#include <iterator>
 #include <limits>
 #include <map>
+#include <regex>
 #include <set>
 
 #include "base/file_bytes.h"
 #include "base/json_read.h"
 #include "base/text.h"
+#include "server/decoded_reader.h"
 #include "server/file_access.h"
 #include "server/mapped_file_cache.h"
 #include "server/resource_response.h"
 #include "tessaly/branding.h"
 #include "tessaly/file_names.h"
 #include "tessaly/version_info.h"
+#include "tessaly/wasm_module.h"
 
 namespace tessaly::tool {
 namespace {
@@ -42,7 +47,7 @@ std::string Boolean(bool value) {
     return value ? "true" : "false";
 }
 
-const std::array<MemberRule, 12> kMembers = {{
+const std::array<MemberRule, 13> kMembers = {{
     {"", "main", Expected::String, [](const PackageSettings& d) { return Quoted(d.mainPage); }},
     {"window", "title", Expected::String, [](const PackageSettings& d) { return Quoted(d.title); }},
     {"window", "width", Expected::Number,
@@ -59,6 +64,8 @@ const std::array<MemberRule, 12> kMembers = {{
      [](const PackageSettings&) { return std::string("\"evergreen\""); }},
     {"settings", "enable-devtools", Expected::Boolean,
      [](const PackageSettings& d) { return Boolean(d.enableDevTools); }},
+    {"settings", "cross-origin-isolation", Expected::Boolean,
+     [](const PackageSettings& d) { return Boolean(d.crossOriginIsolation); }},
     {"messages", "install-webview2", Expected::String,
      [](const PackageSettings& d) { return Quoted(d.installPromptMessage); }},
     {"messages", "downloading", Expected::String,
@@ -458,6 +465,113 @@ class Checker {
             return;
         }
         CheckNames(entries);
+        if (settings) {
+            CheckGameExport(www, entries, *settings);
+        }
+    }
+
+    // What game engines' web exports need: compressed builds are served decoded, threads need
+    // cross-origin isolation, and isolation blocks other origins' content that does not opt in.
+    void CheckGameExport(const fs::path& www, const std::vector<FolderEntry>& entries,
+                         const PackageSettings& settings) {
+        std::map<std::string, std::vector<std::string>> builds;  // loader: its compressed files
+        std::vector<std::string> threaded;
+        MappedFileCache cache(PlatformFileAccess());
+        for (const FolderEntry& entry : entries) {
+            if (entry.kind != FolderEntry::Kind::File || entry.relative.empty()) {
+                continue;
+            }
+            const std::u16string path = Utf8ToWide(entry.relative);
+            std::u16string loader;
+            const std::optional<Compression> compression =
+                BuildFileCompression(path, [&](std::u16string_view name) {
+                    loader = name;
+                    std::error_code error;
+                    return fs::is_regular_file(www / PathFromUtf8(WideToUtf8(name)), error);
+                });
+            if (compression) {
+                builds["www/" + WideToUtf8(loader)].push_back(Utf8Path(entry.path.filename()));
+            }
+            const std::u16string_view decoded =
+                compression ? std::u16string_view(path).substr(0, path.size() - 3) : path;
+            if (decoded.ends_with(u".wasm") &&
+                ImportsSharedMemory(ReadWasmStart(entry.path, path, compression, cache))) {
+                threaded.push_back("www/" + entry.relative);
+            }
+        }
+        for (const auto& [loader, files] : builds) {
+            std::string names;
+            for (const std::string& name : files) {
+                names += (names.empty() ? "" : ", ") + name;
+            }
+            Add(Severity::Note, loader,
+                "a compressed build (" + names +
+                    "): the program serves these files decoded, with the type of their name "
+                    "without .gz or .br, as this loader expects of a web server");
+        }
+        if (!settings.crossOriginIsolation) {
+            for (const std::string& file : threaded) {
+                Warning(file,
+                        "a threaded build (its memory is shared between threads), which needs "
+                        "SharedArrayBuffer: set \"settings\": {\"cross-origin-isolation\": "
+                        "true} in package.json, or it stops at start");
+            }
+            return;
+        }
+        CheckCrossOriginEmbeds(www, settings.mainPage);
+    }
+
+    // The first bytes of a WebAssembly module, decoded when it is a compressed build's, enough
+    // for the sections before its code.
+    static std::string ReadWasmStart(const fs::path& file, const std::u16string& requestPath,
+                                     std::optional<Compression> compression,
+                                     MappedFileCache& cache) {
+        constexpr std::size_t kLongest = std::size_t{4} << 20;
+        std::string bytes(kLongest, '\0');
+        std::size_t read = 0;
+        if (compression) {
+            const std::shared_ptr<const MappedFile> mapped =
+                cache.GetMappedFile(requestPath, file.u16string());
+            if (mapped) {
+                DecodedReader reader(mapped, *compression, ByteRange{0, kLongest - 1});
+                while (read < kLongest) {
+                    const std::optional<std::size_t> got = reader.Read(
+                        reinterpret_cast<std::byte*>(bytes.data() + read), kLongest - read);
+                    if (!got || *got == 0) {
+                        break;
+                    }
+                    read += *got;
+                }
+            }
+        } else {
+            std::ifstream in(file, std::ios::binary);
+            in.read(bytes.data(), std::streamsize(kLongest));
+            read = std::size_t(in.gcount());
+        }
+        bytes.resize(read);
+        return bytes;
+    }
+
+    void CheckCrossOriginEmbeds(const fs::path& www, const std::u16string& mainPage) {
+        const std::string page =
+            WideToUtf8(RequestPathOf(std::u16string(VirtualOrigin) + BrowserPagePath(mainPage)));
+        std::ifstream in(www / PathFromUtf8(page), std::ios::binary);
+        const std::string html((std::istreambuf_iterator<char>(in)), {});
+        static const std::regex embed(
+            R"(<(iframe|frame|script|img|link|video|audio|source|embed|object)\b[^>]*?\s(src|href|data)\s*=\s*["']?((https?:)?//[^"'\s>]+))",
+            std::regex::icase);
+        for (auto it = std::sregex_iterator(html.begin(), html.end(), embed);
+             it != std::sregex_iterator(); ++it) {
+            const std::string tag = (*it)[1].str();
+            const bool frame =
+                tag.size() >= 5 && FoldedName(tag).find("frame") != std::string::npos;
+            Add(Severity::Warning, "www/" + page,
+                "loads " + (*it)[3].str() +
+                    " from another origin: with \"cross-origin-isolation\" the browser blocks it "
+                    "unless that server sends Cross-Origin-Resource-Policy or CORS headers" +
+                    (frame ? ", and the framed page Cross-Origin-Embedder-Policy too" : ""),
+                PositionOfByte(html, std::size_t(it->position(0))));
+        }
     }
 
     void CheckStartPage(const fs::path& www, const std::u16string& mainPage) {

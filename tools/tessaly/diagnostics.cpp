@@ -26,7 +26,9 @@ std::string FormatDiagnostic(const std::filesystem::path& app, const Diagnostic&
     if (diagnostic.line > 0) {
         text += ':' + std::to_string(diagnostic.line) + ':' + std::to_string(diagnostic.column);
     }
-    text += diagnostic.severity == Severity::Error ? ": error: " : ": warning: ";
+    text += diagnostic.severity == Severity::Error     ? ": error: "
+            : diagnostic.severity == Severity::Warning ? ": warning: "
+                                                       : ": note: ";
     text += diagnostic.message;
     return text;
 }
@@ -41,7 +43,11 @@ std::string CountSummary(const std::vector<Diagnostic>& diagnostics) {
         std::size_t(std::count_if(diagnostics.begin(), diagnostics.end(), [](const Diagnostic& d) {
             return d.severity == Severity::Error;
         }));
-    return Counted(errors, "error") + ", " + Counted(diagnostics.size() - errors, "warning");
+    const auto warnings =
+        std::size_t(std::count_if(diagnostics.begin(), diagnostics.end(), [](const Diagnostic& d) {
+            return d.severity == Severity::Warning;
+        }));
+    return Counted(errors, "error") + ", " + Counted(warnings, "warning");
 }
 
 TextPosition PositionOfByte(std::string_view text, std::size_t index) {

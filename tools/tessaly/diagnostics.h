@@ -10,6 +10,7 @@
 namespace tessaly::tool {
 
 enum class Severity {
+    Note,     // how the program will treat something; nothing to fix
     Warning,  // the program runs, but not as the author probably meant
     Error,    // the program cannot start, or parts of the app can never be served
 };

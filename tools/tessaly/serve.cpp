@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "base/text.h"
+#include "server/decoded_reader.h"
 #include "server/file_access.h"
 #include "server/mapped_file_cache.h"
 #include "server/resource_response.h"
@@ -34,6 +35,7 @@ thread_local std::optional<std::vector<HttpHeader>> tAnswerHeaders;
 struct ContentServer::State {
     httplib::Server server;
     std::u16string contentFolder;
+    AnswerOptions options;
     // The content server's answer and its mapped file cache are single-threaded; the HTTP
     // library is not. Bodies are sent outside the lock: each span's reader holds its file.
     std::mutex answering;
@@ -52,7 +54,7 @@ struct ContentServer::State {
         {
             std::lock_guard lock(answering);
             answer = AnswerResourceRequest(VirtualUriOf(request.target), range, contentFolder,
-                                           PlatformFileAccess(), cache);
+                                           PlatformFileAccess(), cache, options);
         }
         SetBody(answer, response);
         response.status = answer.status;
@@ -100,26 +102,36 @@ struct ContentServer::State {
                     });
                 return;
             }
-            case BodyKind::Span: {
-                auto reader = std::make_shared<SpanReader>(answer.file, answer.span);
-                response.set_content_provider(
-                    std::size_t(reader->size()), "",
-                    [reader](std::size_t offset, std::size_t count, httplib::DataSink& sink) {
-                        std::vector<std::byte> buffer(std::min(count, kReadChunk));
-                        reader->Seek(offset);
-                        const std::optional<std::size_t> read =
-                            reader->Read(buffer.data(), buffer.size());
-                        return read && *read > 0 &&
-                               sink.write(reinterpret_cast<const char*>(buffer.data()), *read);
-                    });
+            case BodyKind::Span:
+                SetReader(std::make_shared<SpanReader>(answer.file, answer.span), response);
                 return;
-            }
+            case BodyKind::Decoded:
+                SetReader(
+                    std::make_shared<DecodedReader>(answer.file, answer.compression, answer.span),
+                    response);
+                return;
         }
+    }
+
+    // A body read a piece at a time by a SpanReader or a DecodedReader.
+    template <class Reader>
+    static void SetReader(std::shared_ptr<Reader> reader, httplib::Response& response) {
+        response.set_content_provider(
+            std::size_t(reader->size()), "",
+            [reader](std::size_t offset, std::size_t count, httplib::DataSink& sink) {
+                std::vector<std::byte> buffer(std::min(count, kReadChunk));
+                reader->Seek(offset);
+                const std::optional<std::size_t> read = reader->Read(buffer.data(), buffer.size());
+                return read && *read > 0 &&
+                       sink.write(reinterpret_cast<const char*>(buffer.data()), *read);
+            });
     }
 };
 
-ContentServer::ContentServer(const std::filesystem::path& www) : state_(new State) {
+ContentServer::ContentServer(const std::filesystem::path& www, const AnswerOptions& options)
+    : state_(new State) {
     state_->contentFolder = www.u16string() + char16_t(std::filesystem::path::preferred_separator);
+    state_->options = options;
     httplib::Server& server = state_->server;
     State& state = *state_;
     const auto answer = [&state](const httplib::Request& request, httplib::Response& response) {
@@ -227,7 +239,13 @@ int Serve(const ServeOptions& options, std::ostream& out, std::ostream& err) {
     sigaddset(&stopSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
-    ContentServer server(www);
+    // As the program would answer: with the app's settings, or its defaults when they cannot be
+    // loaded.
+    AnswerOptions answerOptions;
+    if (check.settings) {
+        answerOptions.crossOriginIsolation = check.settings->crossOriginIsolation;
+    }
+    ContentServer server(www, answerOptions);
     if (log) {
         server.SetLog([log, &logging](const std::string& line) {
             std::lock_guard lock(logging);

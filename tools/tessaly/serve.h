@@ -8,6 +8,8 @@
 #include <ostream>
 #include <string>
 
+#include "server/resource_response.h"
+
 namespace tessaly::tool {
 
 // An HTTP server on the loopback address that hands every request to AnswerResourceRequest and
@@ -16,7 +18,7 @@ namespace tessaly::tool {
 // all answered like GET, as the program does.
 class ContentServer {
   public:
-    explicit ContentServer(const std::filesystem::path& www);
+    explicit ContentServer(const std::filesystem::path& www, const AnswerOptions& options = {});
     ~ContentServer();
     ContentServer(const ContentServer&) = delete;
     ContentServer& operator=(const ContentServer&) = delete;

@@ -28,7 +28,7 @@ std::string IidText(const IID& id) {
     return text;
 }
 
-constexpr int kSlots = 72;  // more than the largest declared vtable (68)
+constexpr int kSlots = 128;  // more than the largest declared vtable (125)
 int g_slotHit = -1;
 
 template <class Method>

@@ -1,6 +1,7 @@
 #include "tessaly/check.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -16,6 +17,7 @@ using AppFolder = test::TempFolder;
 
 constexpr Severity E = Severity::Error;
 constexpr Severity W = Severity::Warning;
+constexpr Severity N = Severity::Note;
 
 // One diagnostic as a row expects it: every text in `parts` must be in the message.
 struct Expected {
@@ -75,6 +77,79 @@ TEST(CheckApp, AcceptsAWorkingApp) {
     ASSERT_TRUE(result.settings);
     EXPECT_EQ(result.settings->name, u"demo");
     EXPECT_EQ(result.settings->distributionMode, DistributionMode::Fixed);
+}
+
+// A module that imports a function and a memory with the flags given (3: shared, 1: not).
+std::string WasmImportingMemory(char flags) {
+    using namespace std::string_literals;
+    return "\0asm\x01\0\0\0"s + "\0\x03\x01n\0"s  // a custom section
+           + "\x01\x04\x01\x60\0\0"s              // types: () -> ()
+           + "\x02\x18\x02"s                      // imports: two
+           +
+           "\x03"
+           "env\x01"
+           "f\0\0"s  // env.f, function of type 0
+           +
+           "\x03"
+           "env\x06memory\x02"s +
+           flags + "\x01\x02"s;  // env.memory, 1 to 2 pages
+}
+
+std::string Gzipped(const std::string& bytes) {
+    std::string packed(compressBound(uLong(bytes.size())) + 32, '\0');
+    z_stream stream{};
+    deflateInit2(&stream, 9, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
+    stream.avail_in = uInt(bytes.size());
+    stream.next_out = reinterpret_cast<Bytef*>(packed.data());
+    stream.avail_out = uInt(packed.size());
+    deflate(&stream, Z_FINISH);
+    packed.resize(stream.total_out);
+    deflateEnd(&stream);
+    return packed;
+}
+
+TEST(CheckApp, KnowsWhatGameExportsNeed) {
+    constexpr auto kIsolated = R"({"name": "demo", "settings": {"cross-origin-isolation": true}})";
+    RunCases({
+        {"a compressed build, whose threaded module is compressed too",
+         [](AppFolder& a) {
+             a.Write("www/Build/g.loader.js", "");
+             a.Write("www/Build/g.wasm.gz", Gzipped(WasmImportingMemory('\x03')));
+             a.Write("www/Build/g.data.br", "");
+             a.Write("www/Build/other.data.gz", "");  // no loader of its own
+         },
+         {{N, "www/Build/g.loader.js", 0, 0, {"(g.data.br, g.wasm.gz)", "decoded"}},
+          {W,
+           "www/Build/g.wasm.gz",
+           0,
+           0,
+           {"threaded build", "\"cross-origin-isolation\": true"}}}},
+        {"a threaded module, and one whose memory is not shared",
+         [](AppFolder& a) {
+             a.Write("www/t.wasm", WasmImportingMemory('\x03'));
+             a.Write("www/u.wasm", WasmImportingMemory('\x01'));
+             a.Write("www/cut.wasm", WasmImportingMemory('\x03').substr(0, 40));
+         },
+         {{W, "www/t.wasm", 0, 0, {"threaded build"}}}},
+        {"isolation, with other origins' content in the start page",
+         [=](AppFolder& a) {
+             a.Write("package.json", kIsolated);
+             a.Write("www/t.wasm", WasmImportingMemory('\x03'));
+             a.Write("www/index.html",
+                     "<!doctype html>\n<img src=\"art/logo.png\">\n"
+                     "<script async SRC='https://cdn.example/ads.js'></script>\n"
+                     "  <iframe width=560 src=//video.example/embed/1></iframe>\n");
+         },
+         {{W, "www/index.html", 3, 1, {"https://cdn.example/ads.js", "Resource-Policy"}},
+          {W, "www/index.html", 4, 3, {"//video.example/embed/1", "framed page"}}}},
+        {"isolation that is not a boolean",
+         [](AppFolder& a) {
+             a.Write("package.json",
+                     R"({"name": "demo", "settings": {"cross-origin-isolation": 1}})");
+         },
+         {{W, "package.json", 0, 0, {"\"settings.cross-origin-isolation\" is a number", "false"}}}},
+    });
 }
 
 TEST(CheckApp, ReportsSyntaxErrorsWhereTheyAre) {
