@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "config/program.h"
 #include "base/wide_cast.h"
+#include "config/program.h"
 #include "installer/install_runtime_win32.h"
 #include "installer/setup_layout.h"
 #include "window/dpi_scale.h"
@@ -15,6 +15,26 @@ namespace tessaly {
 namespace {
 
 constexpr wchar_t kSetupWindowClass[] = L"WebView2Setup";
+
+// The common controls and URL monikers serve only the installer, which few starts need: they are
+// loaded from the system folder when it runs, not with the program, so that every other start
+// skips loading them (and the networking libraries behind them). They stay loaded. Null when the
+// library or the function is missing.
+template <class Function>
+Function SystemFunction(const wchar_t* library, const char* name) {
+    wchar_t path[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+        return nullptr;
+    }
+    std::wstring libraryPath(path, length);
+    libraryPath += L'\\';
+    libraryPath += library;
+    const HMODULE module = LoadLibraryW(libraryPath.c_str());
+    return module
+               ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)))
+               : nullptr;
+}
 
 // Handed to the download thread; lives on InstallRuntime's stack until the thread has ended.
 struct DownloadJob {
@@ -64,8 +84,11 @@ class DownloadProgress final : public IBindStatusCallback {
 DWORD WINAPI DownloadThreadProc(LPVOID parameter) {
     auto* job = static_cast<DownloadJob*>(parameter);
     DownloadProgress progress(job->progressBar);
-    job->result = URLDownloadToFileW(nullptr, AsWide(job->downloadUrl), AsWide(job->targetPath), 0,
-                                     &progress);
+    using Download = HRESULT(WINAPI*)(LPUNKNOWN, LPCWSTR, LPCWSTR, DWORD, LPBINDSTATUSCALLBACK);
+    const auto download = SystemFunction<Download>(L"urlmon.dll", "URLDownloadToFileW");
+    job->result = download ? download(nullptr, AsWide(job->downloadUrl), AsWide(job->targetPath), 0,
+                                      &progress)
+                           : HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
     SendMessageW(job->setupWindow, WM_CLOSE, 0, 0);
     return 0;
 }
@@ -119,7 +142,9 @@ void RunInstaller(const std::u16string& path, const std::u16string& userDataFold
 void InstallRuntime(HINSTANCE instance, const std::u16string& userDataFolder,
                     const PackageSettings& settings) {
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS};
-    if (!InitCommonControlsEx(&controls)) {
+    using InitControls = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    const auto initControls = SystemFunction<InitControls>(L"comctl32.dll", "InitCommonControlsEx");
+    if (!initControls || !initControls(&controls)) {
         return ReportFailure(kCommonControlsFailedText, settings);
     }
     if (!CreateDirectoryW(AsWide(userDataFolder), nullptr) &&

@@ -63,6 +63,7 @@ HRESULT Unsupported(const char* method) {
 
 HRESULT Environment::CreateCoreWebView2Controller(
     HWND parentWindow, ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) {
+    MarkTime("create-controller");
     wchar_t className[256] = L"";
     if (parentWindow) {
         GetClassNameW(parentWindow, className, 256);
@@ -539,6 +540,10 @@ HRESULT View::get_Source(LPWSTR* uri) {
 }
 
 HRESULT View::Navigate(LPCWSTR uri) {
+    if (State().firstNavigation.empty()) {
+        MarkTime("navigate");
+        WriteTimeMarks();
+    }
     Log("navigate " + QuoteOrNull(uri));
     if (!uri) {
         return E_INVALIDARG;

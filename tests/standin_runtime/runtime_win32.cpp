@@ -723,6 +723,50 @@ void Log(const std::string& line) {
     WriteFile(State().log, withEnd.data(), DWORD(withEnd.size()), &written, nullptr);
 }
 
+namespace {
+
+long long Ticks(const FILETIME& time) {
+    return (static_cast<long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+}  // namespace
+
+// Both times come from the system clock, which the creation time was taken on; microseconds.
+void MarkTime(const char* name) {
+    if (State().timingFile.empty()) {
+        return;
+    }
+    FILETIME now, created, exited, kernel, user;
+    GetSystemTimePreciseAsFileTime(&now);
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    if (State().timeMarks.empty()) {
+        // The creation time on the Unix clock, so a launcher can see how long it took to come.
+        constexpr long long kUnixEpoch = 116444736000000000;  // 1970-01-01 in FILETIME ticks
+        State().timeMarks.emplace_back("created-unix", (Ticks(created) - kUnixEpoch) / 10);
+    }
+    State().timeMarks.emplace_back(name, (Ticks(now) - Ticks(created)) / 10);
+}
+
+// Once: later moments are not noted.
+void WriteTimeMarks() {
+    const std::wstring path = std::move(State().timingFile);
+    State().timingFile.clear();
+    if (path.empty()) {
+        return;
+    }
+    std::string text;
+    for (const auto& [name, microseconds] : State().timeMarks) {
+        text += name + " " + std::to_string(microseconds) + "\n";
+    }
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        DWORD written = 0;
+        WriteFile(file, text.data(), DWORD(text.size()), &written, nullptr);
+        CloseHandle(file);
+    }
+}
+
 void Post(std::function<void()> work) {
     State().queue.push_back(std::move(work));
     PostMessageW(State().messageWindow, kRunQueued, 0, 0);
@@ -731,6 +775,7 @@ void Post(std::function<void()> work) {
 void CompleteControllerCreation(
     ComPtr<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler> handler) {
     Post([handler] {
+        MarkTime("controller-completed");
         const HRESULT result = State().controllerResult;
         if (FAILED(result)) {
             Log("controller-completed error=" + Hex32(std::uint32_t(result)));
@@ -756,6 +801,7 @@ using namespace tessaly::standin;
 extern "C" HRESULT STDMETHODCALLTYPE CreateWebViewEnvironmentWithOptionsInternal(
     bool unknown, int runtimeType, PCWSTR userDataFolder, IUnknown* options,
     ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* handler) {
+    MarkTime("create-environment");
     Runtime& state = State();
     if (state.log == INVALID_HANDLE_VALUE) {
         const std::wstring logPath = EnvironmentVariable(L"TESSALY_STANDIN_LOG");
@@ -790,6 +836,7 @@ extern "C" HRESULT STDMETHODCALLTYPE CreateWebViewEnvironmentWithOptionsInternal
 
     ComPtr<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler> kept(handler);
     Post([kept] {
+        MarkTime("environment-completed");
         const HRESULT result = State().environmentResult;
         Log("environment-completed error=" + Hex32(std::uint32_t(result)));
         if (FAILED(result)) {
@@ -811,6 +858,8 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) {
         State().module = instance;
         DisableThreadLibraryCalls(instance);
+        State().timingFile = EnvironmentVariable(L"TESSALY_STANDIN_TIMING");
+        MarkTime("runtime-loaded");
     } else if (reason == DLL_PROCESS_DETACH && reserved) {
         Log("process-exit");
     }

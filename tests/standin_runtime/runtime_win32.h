@@ -9,6 +9,7 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "scenario.h"
@@ -48,6 +49,9 @@ struct Runtime {
     std::size_t nextStep = 0;
     // The process's reserved address space when the first step began.
     ULONGLONG reservedAtStart = 0;
+    // Start-up timing: the file the moments go to (none: no timing), and the moments noted.
+    std::wstring timingFile;
+    std::vector<std::pair<std::string, long long>> timeMarks;
 
     // What the program under test was given or did.
     Microsoft::WRL::ComPtr<Environment> environment;
@@ -71,6 +75,11 @@ struct Runtime {
 Runtime& State();
 
 void Log(const std::string& line);
+
+// Start-up timing: notes that `name` happens now, in microseconds since the process was created;
+// the first Navigate writes what was noted to the timing file.
+void MarkTime(const char* name);
+void WriteTimeMarks();
 
 // Runs `work` later on the creating thread, from its message loop.
 void Post(std::function<void()> work);
