@@ -18,7 +18,7 @@
 #include "server/resource_response.h"
 #include "server/span_reader.h"
 
-#include <zlib.h>
+#include "gzip.h"
 #include "temp_folder.h"
 
 namespace tessaly {
@@ -27,20 +27,6 @@ namespace {
 constexpr std::size_t kMiB = std::size_t{1} << 20;
 
 constexpr std::size_t kBuildData = 16 * kMiB;
-
-std::string Gzipped(const std::string& bytes) {
-    z_stream stream{};
-    deflateInit2(&stream, 6, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-    std::string packed(deflateBound(&stream, uLong(bytes.size())), '\0');
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
-    stream.avail_in = uInt(bytes.size());
-    stream.next_out = reinterpret_cast<Bytef*>(packed.data());
-    stream.avail_out = uInt(packed.size());
-    deflate(&stream, Z_FINISH);
-    packed.resize(stream.total_out);
-    deflateEnd(&stream);
-    return packed;
-}
 
 struct Content {
     test::TempFolder folder;
@@ -62,7 +48,7 @@ struct Content {
         }
         data.resize(kBuildData);
         folder.Write("www/Build/game.loader.js", "");
-        folder.Write("www/Build/game.data.gz", Gzipped(data));
+        folder.Write("www/Build/game.data.gz", test::Gzipped(data));
         { std::ofstream(folder.path() / "www" / "sparse.webm", std::ios::binary); }
         std::filesystem::resize_file(folder.path() / "www" / "sparse.webm", std::uint64_t{4} << 30);
     }
@@ -192,7 +178,7 @@ BENCHMARK(BM_DecodedBuildFileAnswer)->Unit(benchmark::kMillisecond);
 
 // The least any decoding server does: zlib inflating the same file into memory in one call.
 void BM_InflateInOneCall(benchmark::State& state) {
-    const std::string packed = Gzipped(Files().data);
+    const std::string packed = test::Gzipped(Files().data);
     std::string target(kBuildData, '\0');
     for (auto _ : state) {
         z_stream stream{};

@@ -3,12 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include <zlib.h>
-
 #include <filesystem>
 
 #include "answer_body.h"
 #include "base/text.h"
+#include "gzip.h"
 #include "recording_file_access.h"
 #include "temp_folder.h"
 
@@ -55,20 +54,6 @@ std::string Varied(std::size_t size, unsigned seed) {
     }
     text.resize(size);
     return text;
-}
-
-std::string Gzip(const std::string& bytes) {
-    z_stream stream{};
-    EXPECT_EQ(deflateInit2(&stream, 9, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY), Z_OK);
-    std::string packed(deflateBound(&stream, uLong(bytes.size())), '\0');
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
-    stream.avail_in = uInt(bytes.size());
-    stream.next_out = reinterpret_cast<Bytef*>(packed.data());
-    stream.avail_out = uInt(packed.size());
-    EXPECT_EQ(deflate(&stream, Z_FINISH), Z_STREAM_END);
-    packed.resize(stream.total_out);
-    deflateEnd(&stream);
-    return packed;
 }
 
 // Pattern(300000) as `brotli` writes it.
@@ -186,12 +171,13 @@ TEST_F(AnswerTest, DecodesTheFilesOfACompressedBuildAndNoOthers) {
     // Two gzip members of 200000 bytes each (joined files are one gzip file), each compressed
     // to more than one read of the file.
     const std::string data = Varied(200000, 1) + Varied(200000, 2);
-    const std::string gzipped = Gzip(data.substr(0, 200000)) + Gzip(data.substr(200000));
+    const std::string gzipped =
+        test::Gzipped(data.substr(0, 200000)) + test::Gzipped(data.substr(200000));
     const std::string wasm = Pattern(300000);
     Write("Build/game.loader.js", "loader");
     Write("Build/game.data.gz", gzipped);
     Write("Build/game.wasm.br", std::string(std::begin(kPatternBrotli), std::end(kPatternBrotli)));
-    Write("Build/game.framework.js.GZ", Gzip("var f;"));
+    Write("Build/game.framework.js.GZ", test::Gzipped("var f;"));
     Write("Build/game.symbols.json.br", std::string("\x8f\x00\x80{}\x03", 6));  // `brotli` of "{}"
     Write("Build/cut.loader.js", "loader");
     Write("Build/cut.wasm.gz", gzipped.substr(0, gzipped.size() / 3));

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "tessaly/file_names.h"
+#include "tessaly/little_endian.h"
 
 // Debian's stb: decoding, scaling and PNG writing, compiled into this file only (a system
 // include folder, so its own code is held to its own warnings).
@@ -28,24 +29,6 @@ namespace fs = std::filesystem;
 
 constexpr std::uintmax_t kLargestImageFile = 32 * 1024 * 1024;
 constexpr int kLargestSide = 16384;
-
-std::uint16_t Get16(std::string_view bytes, std::size_t at) {
-    return std::uint16_t(std::uint8_t(bytes[at]) | std::uint8_t(bytes[at + 1]) << 8);
-}
-
-std::uint32_t Get32(std::string_view bytes, std::size_t at) {
-    return std::uint32_t(Get16(bytes, at)) | std::uint32_t(Get16(bytes, at + 2)) << 16;
-}
-
-void Add16(std::string& bytes, std::uint32_t value) {
-    bytes += char(value & 0xFF);
-    bytes += char((value >> 8) & 0xFF);
-}
-
-void Add32(std::string& bytes, std::uint32_t value) {
-    Add16(bytes, value & 0xFFFF);
-    Add16(bytes, value >> 16);
-}
 
 // The part of a directory entry that an .ico file and an icon group share.
 void AddEntryStart(std::string& bytes, const IconImage& image) {

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "tessaly/file_names.h"
+#include "tessaly/little_endian.h"
 
 namespace tessaly::tool {
 namespace {
@@ -17,24 +18,6 @@ constexpr std::uint32_t kRelocationDirectory = 5;
 constexpr std::uint32_t kLargestHeaders = 64 * 1024;
 constexpr std::uint32_t kLargestResources = 64 * 1024 * 1024;
 constexpr std::size_t kChunk = std::size_t{1} << 20;
-
-std::uint16_t Get16(std::string_view bytes, std::uint64_t at) {
-    return std::uint16_t(std::uint8_t(bytes[at]) | std::uint8_t(bytes[at + 1]) << 8);
-}
-
-std::uint32_t Get32(std::string_view bytes, std::uint64_t at) {
-    return std::uint32_t(Get16(bytes, at)) | std::uint32_t(Get16(bytes, at + 2)) << 16;
-}
-
-void Put16(std::string& bytes, std::uint64_t at, std::uint32_t value) {
-    bytes[at] = char(value & 0xFF);
-    bytes[at + 1] = char((value >> 8) & 0xFF);
-}
-
-void Put32(std::string& bytes, std::uint64_t at, std::uint32_t value) {
-    Put16(bytes, at, value & 0xFFFF);
-    Put16(bytes, at + 2, value >> 16);
-}
 
 std::uint64_t AlignUp(std::uint64_t value, std::uint32_t alignment) {
     return (value + alignment - 1) / alignment * alignment;

@@ -4,28 +4,12 @@
 #include <cctype>
 #include <charconv>
 
+#include "tessaly/little_endian.h"
+
 namespace tessaly::tool {
 namespace {
 
 constexpr std::uint32_t kFixedInfoSignature = 0xFEEF04BD;
-
-std::uint16_t Get16(std::string_view bytes, std::size_t at) {
-    return std::uint16_t(std::uint8_t(bytes[at]) | std::uint8_t(bytes[at + 1]) << 8);
-}
-
-std::uint32_t Get32(std::string_view bytes, std::size_t at) {
-    return std::uint32_t(Get16(bytes, at)) | std::uint32_t(Get16(bytes, at + 2)) << 16;
-}
-
-void Add16(std::string& bytes, std::uint32_t value) {
-    bytes += char(value & 0xFF);
-    bytes += char((value >> 8) & 0xFF);
-}
-
-void Add32(std::string& bytes, std::uint32_t value) {
-    Add16(bytes, value & 0xFFFF);
-    Add16(bytes, value >> 16);
-}
 
 void Pad(std::string& bytes) {
     bytes.resize((bytes.size() + 3) / 4 * 4, '\0');

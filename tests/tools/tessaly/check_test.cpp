@@ -1,12 +1,12 @@
 #include "tessaly/check.h"
 
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <filesystem>
 #include <fstream>
 #include <functional>
 
+#include "gzip.h"
 #include "temp_folder.h"
 
 namespace tessaly::tool {
@@ -95,27 +95,13 @@ std::string WasmImportingMemory(char flags) {
            flags + "\x01\x02"s;  // env.memory, 1 to 2 pages
 }
 
-std::string Gzipped(const std::string& bytes) {
-    std::string packed(compressBound(uLong(bytes.size())) + 32, '\0');
-    z_stream stream{};
-    deflateInit2(&stream, 9, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
-    stream.avail_in = uInt(bytes.size());
-    stream.next_out = reinterpret_cast<Bytef*>(packed.data());
-    stream.avail_out = uInt(packed.size());
-    deflate(&stream, Z_FINISH);
-    packed.resize(stream.total_out);
-    deflateEnd(&stream);
-    return packed;
-}
-
 TEST(CheckApp, KnowsWhatGameExportsNeed) {
     constexpr auto kIsolated = R"({"name": "demo", "settings": {"cross-origin-isolation": true}})";
     RunCases({
         {"a compressed build, whose threaded module is compressed too",
          [](AppFolder& a) {
              a.Write("www/Build/g.loader.js", "");
-             a.Write("www/Build/g.wasm.gz", Gzipped(WasmImportingMemory('\x03')));
+             a.Write("www/Build/g.wasm.gz", test::Gzipped(WasmImportingMemory('\x03')));
              a.Write("www/Build/g.data.br", "");
              a.Write("www/Build/other.data.gz", "");  // no loader of its own
          },

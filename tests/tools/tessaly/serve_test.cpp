@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 #include <httplib.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <chrono>
@@ -14,6 +13,7 @@
 
 #include "answer_body.h"
 #include "base/text.h"
+#include "gzip.h"
 #include "server/file_access.h"
 #include "server/mapped_file_cache.h"
 #include "server/resource_response.h"
@@ -31,20 +31,6 @@ std::string Pattern(std::size_t size) {
         bytes[i] = char(i % 251);
     }
     return bytes;
-}
-
-std::string Gzipped(const std::string& bytes) {
-    std::string packed(compressBound(uLong(bytes.size())) + 32, '\0');
-    z_stream stream{};
-    deflateInit2(&stream, 9, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
-    stream.avail_in = uInt(bytes.size());
-    stream.next_out = reinterpret_cast<Bytef*>(packed.data());
-    stream.avail_out = uInt(packed.size());
-    deflate(&stream, Z_FINISH);
-    packed.resize(stream.total_out);
-    deflateEnd(&stream);
-    return packed;
 }
 
 struct Request {
@@ -79,7 +65,7 @@ class ServeTest : public ::testing::Test {
         root_.Write("www/caf\xC3\xA9 #1.txt", "accented");
         root_.Write("www/sub/a.png", "nested");
         root_.Write("www/Build/g.loader.js", "");
-        root_.Write("www/Build/g.wasm.gz", Gzipped(Pattern(70000)));
+        root_.Write("www/Build/g.wasm.gz", test::Gzipped(Pattern(70000)));
         www_ = root_.path() / "www";
         contentFolder_ = www_.u16string() + char16_t(std::filesystem::path::preferred_separator);
 
