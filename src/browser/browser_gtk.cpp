@@ -101,10 +101,7 @@ void OnAppRequest(WebKitURISchemeRequest* request, gpointer) {
                                           WideToUtf8(answer.reason).c_str());
     SoupMessageHeaders* headers = soup_message_headers_new(SOUP_MESSAGE_HEADERS_RESPONSE);
     for (const std::u16string& line : answer.headerLines) {
-        const std::string text = WideToUtf8(line);
-        const std::size_t colon = text.find(": ");
-        const std::string name = text.substr(0, colon);
-        const std::string value = colon == std::string::npos ? "" : text.substr(colon + 2);
+        const auto [name, value] = SplitHeaderLine(line);
         if (name == "Content-Type") {
             webkit_uri_scheme_response_set_content_type(response, value.c_str());
         }

@@ -22,10 +22,7 @@ void SetAnswer(ResourceResponse& answer, httplib::Response& response) {
     response.status = answer.status;
     std::string contentType;
     for (const std::u16string& line : answer.headerLines) {
-        const std::string text = WideToUtf8(line);
-        const std::size_t colon = text.find(": ");
-        const std::string name = text.substr(0, colon);
-        const std::string value = colon == std::string::npos ? "" : text.substr(colon + 2);
+        const auto [name, value] = SplitHeaderLine(line);
         if (name == "Content-Type") {
             contentType = value;
         } else if (name != "Content-Length") {

@@ -334,6 +334,12 @@ void AnswerBodyUnavailable(ResourceResponse& response) {
     response.span = {};
 }
 
+HeaderField SplitHeaderLine(std::u16string_view line) {
+    const std::string text = WideToUtf8(line);
+    const std::size_t colon = text.find(": ");
+    return {text.substr(0, colon), colon == std::string::npos ? "" : text.substr(colon + 2)};
+}
+
 std::u16string JoinHeaderLines(const std::vector<std::u16string>& lines) {
     std::u16string text;
     for (std::size_t i = 0; i < lines.size(); ++i) {

@@ -105,6 +105,14 @@ ResourceResponse AnswerResourceRequest(std::u16string_view uri,
 // bytes follow.
 void AnswerBodyUnavailable(ResourceResponse& response);
 
+// A header line's name and value in UTF-8, split at its first ": "; the value is empty when the
+// line has none.
+struct HeaderField {
+    std::string name;
+    std::string value;
+};
+HeaderField SplitHeaderLine(std::u16string_view line);
+
 // The header lines joined by single line feeds, with nothing after the last.
 std::u16string JoinHeaderLines(const std::vector<std::u16string>& lines);
 

@@ -41,10 +41,8 @@ std::u16string VirtualUriOf(std::string_view target) {
 std::vector<HttpHeader> HttpHeadersOf(const ResourceResponse& answer) {
     std::vector<HttpHeader> headers;
     for (const std::u16string& line : answer.headerLines) {
-        const std::string text = WideToUtf8(line);
-        const std::size_t colon = text.find(": ");
-        headers.push_back({text.substr(0, colon),
-                           colon == std::string::npos ? std::string() : text.substr(colon + 2)});
+        auto [name, value] = SplitHeaderLine(line);
+        headers.push_back({std::move(name), std::move(value)});
     }
     return headers;
 }
