@@ -236,13 +236,10 @@ bool NamedArgument(const Step& step, std::size_t first, const std::string& name,
 }
 
 bool RaiseNavigationStarting(const std::wstring& uri) {
-    auto args = Make<NavigationStartingArgs>(uri, ++State().navigationId);
-    State().view->navigationStarting.Raise(State().view.Get(), args.Get());
+    auto args = Make<NavigationStartingArgs>(uri);
+    State().view->onNavigationStarting.Raise(State().view.Get(), args.Get());
     Log("navigation-starting uri=" + Quote(Utf8(uri)) +
         " cancel=" + std::to_string(args->Cancelled()));
-    if (!args->Cancelled()) {
-        State().source = uri;
-    }
     return !args->Cancelled();
 }
 
@@ -312,37 +309,28 @@ void RaiseRequest(const std::wstring& uri, const std::string* range, int context
     if (range) {
         headers->Set(L"Range", Wide(*range));
     }
-    auto args = Make<WebResourceRequestedArgs>(Make<Request>(uri, headers), context);
-    State().view->webResourceRequested.Raise(State().view.Get(), args.Get());
+    auto args = Make<WebResourceRequestedArgs>(Make<Request>(uri, headers));
+    State().view->onWebResourceRequested.Raise(State().view.Get(), args.Get());
     Response* response = args->GivenResponse();
     if (!response) {
         Log(args->ResponsePut() ? "response null" : "response none");
         return;
     }
-    // Read back through the interface, as a browser would.
-    int status = 0;
-    response->get_StatusCode(&status);
-    LPWSTR reason = nullptr;
-    response->get_ReasonPhrase(&reason);
-    Log("response status=" + std::to_string(status) + " reason=" + QuoteOrNull(reason));
-    CoTaskMemFree(reason);
+    Log("response status=" + std::to_string(response->status) +
+        " reason=" + Quote(Utf8(response->reason)));
     Log("response-headers " +
-        (response->HasHeaderText() ? Quote(Utf8(response->HeaderText())) : std::string("null")));
+        (response->hasHeaders ? Quote(Utf8(response->headers)) : std::string("null")));
     // The runtime reads the body later, on a thread of its own, and keeps the response (and
     // with it the stream) as long as the page.
     ComPtr<Response> kept(response);
     State().keptResponses.emplace_back(kept);
-    Post([kept] {
-        ComPtr<IStream> content;
-        kept->get_Content(content.GetAddressOf());
-        LogBody(content.Get());
-    });
+    Post([kept] { LogBody(kept->content.Get()); });
 }
 
 void RaiseDOMContentLoaded() {
-    auto args = Make<DOMContentLoadedArgs>(State().navigationId);
+    auto args = Make<DOMContentLoadedArgs>();
     Log("dom-content-loaded");
-    State().view->domContentLoaded.Raise(State().view.Get(), args.Get());
+    State().view->onDOMContentLoaded.Raise(State().view.Get(), args.Get());
 }
 
 void StartPage(const Step& step) {
@@ -393,9 +381,8 @@ void NewWindow(const Step& step) {
         return StepError(step, "new-window takes a URI");
     }
     auto args = Make<NewWindowRequestedArgs>(Wide(step.args[0]));
-    State().view->newWindowRequested.Raise(State().view.Get(), args.Get());
-    Log("new-window uri=" + Quote(step.args[0]) + " handled=" + std::to_string(args->Handled()) +
-        (args->NewWindowGiven() ? " new-window=given" : ""));
+    State().view->onNewWindowRequested.Raise(State().view.Get(), args.Get());
+    Log("new-window uri=" + Quote(step.args[0]) + " handled=" + std::to_string(args->Handled()));
 }
 
 void Permission(const Step& step) {
@@ -407,7 +394,7 @@ void Permission(const Step& step) {
         return StepError(step, "unknown permission kind " + step.args[0]);
     }
     auto args = Make<PermissionRequestedArgs>(Wide(step.args[1]), *kind);
-    State().view->permissionRequested.Raise(State().view.Get(), args.Get());
+    State().view->onPermissionRequested.Raise(State().view.Get(), args.Get());
     Log("permission kind=" + PermissionKindName(*kind) + " uri=" + Quote(step.args[1]) +
         " state=" + PermissionStateName(args->StateNow()));
 }
@@ -418,7 +405,7 @@ void Title(const Step& step) {
     }
     State().title = Wide(step.args[0]);
     Log("document-title-changed title=" + Quote(step.args[0]));
-    State().view->documentTitleChanged.Raise(State().view.Get(), Make<EmptyArgs>().Get());
+    State().view->onDocumentTitleChanged.Raise(State().view.Get(), Make<EmptyArgs>().Get());
 }
 
 void Message(const Step& step, bool isString) {
@@ -428,7 +415,7 @@ void Message(const Step& step, bool isString) {
     Log(std::string("web-message source=") + Quote(step.args[0]) +
         (isString ? " string=" : " json=") + Quote(step.args[1]));
     auto args = Make<WebMessageReceivedArgs>(Wide(step.args[0]), Wide(step.args[1]), isString);
-    State().view->webMessageReceived.Raise(State().view.Get(), args.Get());
+    State().view->onWebMessageReceived.Raise(State().view.Get(), args.Get());
 }
 
 void MessageString(const Step& step) {
@@ -445,13 +432,13 @@ void FullscreenElement(const Step& step) {
     }
     State().fullscreenElement = step.args[0] == "1";
     Log("contains-fullscreen-element-changed value=" + step.args[0]);
-    State().view->containsFullScreenElementChanged.Raise(State().view.Get(),
-                                                         Make<EmptyArgs>().Get());
+    State().view->onContainsFullScreenElementChanged.Raise(State().view.Get(),
+                                                           Make<EmptyArgs>().Get());
 }
 
 void CloseRequest(const Step&) {
     Log("window-close-requested");
-    State().view->windowCloseRequested.Raise(State().view.Get(), Make<EmptyArgs>().Get());
+    State().view->onWindowCloseRequested.Raise(State().view.Get(), Make<EmptyArgs>().Get());
 }
 
 void HoldFile(const Step& step) {

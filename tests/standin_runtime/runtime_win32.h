@@ -62,10 +62,8 @@ struct Runtime {
 
     // The page as the scenario describes it.
     std::wstring firstNavigation;
-    std::wstring source;
     std::wstring title;
     BOOL fullscreenElement = FALSE;
-    UINT64 navigationId = 0;
     INT64 nextToken = 1;
     std::vector<HANDLE> heldFiles;
     // Every response the program handed over, with its stream, until the scenario ends.
