@@ -8,6 +8,7 @@
 
 #include <charconv>
 #include <map>
+#include <type_traits>
 
 #include "objects_win32.h"
 #include "sha256_win32.h"
@@ -128,17 +129,6 @@ bool CreateQueueWindow() {
     return State().messageWindow != nullptr;
 }
 
-std::string OptionText(HRESULT result, LPWSTR value) {
-    std::string text =
-        FAILED(result) ? "error " + Hex32(std::uint32_t(result)) : QuoteOrNull(value);
-    CoTaskMemFree(value);
-    return text;
-}
-
-std::string OptionFlag(HRESULT result, BOOL value) {
-    return FAILED(result) ? "error " + Hex32(std::uint32_t(result)) : std::to_string(value);
-}
-
 template <class Options>
 ComPtr<Options> AskFor(IUnknown* options, const char* name) {
     ComPtr<Options> answered;
@@ -147,63 +137,59 @@ ComPtr<Options> AskFor(IUnknown* options, const char* name) {
     return answered;
 }
 
+// One option, read through its getter: the value, or the getter's failure.
+template <class Options, class Value>
+void LogOption(Options* options, HRESULT (STDMETHODCALLTYPE Options::*get)(Value*),
+               const char* name) {
+    Value value{};
+    const HRESULT result = (options->*get)(&value);
+    std::string text = FAILED(result) ? "error " + Hex32(std::uint32_t(result)) : std::string();
+    if constexpr (std::is_same_v<Value, LPWSTR>) {
+        text = FAILED(result) ? text : QuoteOrNull(value);
+        CoTaskMemFree(value);
+    } else if (SUCCEEDED(result)) {
+        text = std::to_string(value);
+    }
+    Log(std::string("option ") + name + "=" + text);
+}
+
 // Reads every option the program set, the way a runtime does at environment creation.
 void LogOptions(IUnknown* options) {
     if (!options) {
         Log("options null");
         return;
     }
-    if (auto o =
-            AskFor<ICoreWebView2EnvironmentOptions>(options, "ICoreWebView2EnvironmentOptions")) {
-        LPWSTR text = nullptr;
-        HRESULT result = o->get_AdditionalBrowserArguments(&text);
-        Log("option AdditionalBrowserArguments=" + OptionText(result, text));
-        text = nullptr;
-        result = o->get_Language(&text);
-        Log("option Language=" + OptionText(result, text));
-        text = nullptr;
-        result = o->get_TargetCompatibleBrowserVersion(&text);
-        Log("option TargetCompatibleBrowserVersion=" + OptionText(result, text));
-        BOOL flag = FALSE;
-        result = o->get_AllowSingleSignOnUsingOSPrimaryAccount(&flag);
-        Log("option AllowSingleSignOnUsingOSPrimaryAccount=" + OptionFlag(result, flag));
+#define STANDIN_ASK_FOR(Interface) AskFor<Interface>(options, #Interface)
+#define STANDIN_OPTION(Interface, Name) LogOption(o.Get(), &Interface::get_##Name, #Name)
+    if (auto o = STANDIN_ASK_FOR(ICoreWebView2EnvironmentOptions)) {
+        STANDIN_OPTION(ICoreWebView2EnvironmentOptions, AdditionalBrowserArguments);
+        STANDIN_OPTION(ICoreWebView2EnvironmentOptions, Language);
+        STANDIN_OPTION(ICoreWebView2EnvironmentOptions, TargetCompatibleBrowserVersion);
+        STANDIN_OPTION(ICoreWebView2EnvironmentOptions, AllowSingleSignOnUsingOSPrimaryAccount);
     }
-    if (auto o =
-            AskFor<ICoreWebView2EnvironmentOptions2>(options, "ICoreWebView2EnvironmentOptions2")) {
-        BOOL flag = FALSE;
-        const HRESULT result = o->get_ExclusiveUserDataFolderAccess(&flag);
-        Log("option ExclusiveUserDataFolderAccess=" + OptionFlag(result, flag));
+    if (auto o = STANDIN_ASK_FOR(ICoreWebView2EnvironmentOptions2)) {
+        STANDIN_OPTION(ICoreWebView2EnvironmentOptions2, ExclusiveUserDataFolderAccess);
     }
-    if (auto o =
-            AskFor<ICoreWebView2EnvironmentOptions3>(options, "ICoreWebView2EnvironmentOptions3")) {
-        BOOL flag = FALSE;
-        const HRESULT result = o->get_IsCustomCrashReportingEnabled(&flag);
-        Log("option IsCustomCrashReportingEnabled=" + OptionFlag(result, flag));
+    if (auto o = STANDIN_ASK_FOR(ICoreWebView2EnvironmentOptions3)) {
+        STANDIN_OPTION(ICoreWebView2EnvironmentOptions3, IsCustomCrashReportingEnabled);
     }
-    if (auto o =
-            AskFor<ICoreWebView2EnvironmentOptions4>(options, "ICoreWebView2EnvironmentOptions4")) {
+    if (auto o = STANDIN_ASK_FOR(ICoreWebView2EnvironmentOptions4)) {
+        // Only how many: the program registers no scheme.
         UINT32 count = 0;
         ICoreWebView2CustomSchemeRegistration** registrations = nullptr;
         const HRESULT result = o->GetCustomSchemeRegistrations(&count, &registrations);
-        if (FAILED(result)) {
-            Log("option CustomSchemeRegistrations=error " + Hex32(std::uint32_t(result)));
-        } else {
-            Log("option CustomSchemeRegistrations=" + std::to_string(count));
-            for (UINT32 i = 0; registrations && i < count; ++i) {
-                LPWSTR scheme = nullptr;
-                const HRESULT schemeResult = registrations[i]->get_SchemeName(&scheme);
-                Log("option CustomScheme=" + OptionText(schemeResult, scheme));
-                registrations[i]->Release();
-            }
-            CoTaskMemFree(registrations);
+        Log("option CustomSchemeRegistrations=" +
+            (FAILED(result) ? "error " + Hex32(std::uint32_t(result)) : std::to_string(count)));
+        for (UINT32 i = 0; SUCCEEDED(result) && registrations && i < count; ++i) {
+            registrations[i]->Release();
         }
+        CoTaskMemFree(registrations);
     }
-    if (auto o =
-            AskFor<ICoreWebView2EnvironmentOptions5>(options, "ICoreWebView2EnvironmentOptions5")) {
-        BOOL flag = FALSE;
-        const HRESULT result = o->get_EnableTrackingPrevention(&flag);
-        Log("option EnableTrackingPrevention=" + OptionFlag(result, flag));
+    if (auto o = STANDIN_ASK_FOR(ICoreWebView2EnvironmentOptions5)) {
+        STANDIN_OPTION(ICoreWebView2EnvironmentOptions5, EnableTrackingPrevention);
     }
+#undef STANDIN_OPTION
+#undef STANDIN_ASK_FOR
 }
 
 std::string ApartmentName() {
@@ -370,10 +356,6 @@ void RequestStep(const Step& step) {
         return StepError(step, "unknown source " + source);
     }
     RaiseRequest(Wide(step.args[0]), hasRange ? &range : nullptr, *context, source);
-}
-
-void DOMContentLoaded(const Step&) {
-    RaiseDOMContentLoaded();
 }
 
 void NewWindow(const Step& step) {
@@ -546,14 +528,11 @@ void Memory(const Step& step) {
         " peak-pagefile=" + std::to_string(counters.PeakPagefileUsage));
 }
 
-void WindowStep(const Step&) {}
-
 const std::map<std::string, StepFunction>& Steps() {
     static const std::map<std::string, StepFunction> steps = {
         {"start-page", StartPage},
         {"navigation", Navigation},
         {"request", RequestStep},
-        {"dom-content-loaded", DOMContentLoaded},
         {"new-window", NewWindow},
         {"permission", Permission},
         {"title", Title},
@@ -564,7 +543,6 @@ const std::map<std::string, StepFunction>& Steps() {
         {"hold-file", HoldFile},
         {"sparse-file", SparseFile},
         {"memory", Memory},
-        {"window", WindowStep},
     };
     return steps;
 }
