@@ -1,20 +1,12 @@
 #include "objects_win32.h"
 // The header above brings windows.h first.
 
-#include <cwctype>
+#include <cwchar>
 
 namespace tessaly::standin {
 namespace {
 
 using Microsoft::WRL::ComPtr;
-
-HRESULT GiveString(const std::wstring& text, LPWSTR* out) {
-    if (!out) {
-        return E_POINTER;
-    }
-    *out = TaskString(text.c_str());
-    return *out ? S_OK : E_OUTOFMEMORY;
-}
 
 template <class T>
 HRESULT GiveValue(T value, T* out) {
@@ -37,22 +29,15 @@ HRESULT GiveObject(const ComPtr<T>& object, Interface** out) {
     return S_OK;
 }
 
-std::string Rect(const RECT& r) {
-    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) +
-           "," + std::to_string(r.bottom);
-}
-
-bool SameName(const std::wstring& a, LPCWSTR b) {
-    std::size_t i = 0;
-    for (; i < a.size(); ++i) {
-        if (!b[i] || std::towlower(a[i]) != std::towlower(b[i])) {
-            return false;
-        }
-    }
-    return b[i] == 0;
-}
-
 }  // namespace
+
+HRESULT GiveString(const std::wstring& text, LPWSTR* out) {
+    if (!out) {
+        return E_POINTER;
+    }
+    *out = TaskString(text.c_str());
+    return *out ? S_OK : E_OUTOFMEMORY;
+}
 
 HRESULT Unsupported(const char* method) {
     Log(std::string("unsupported ") + method);
@@ -103,7 +88,7 @@ void RequestHeaders::Set(const std::wstring& name, const std::wstring& value) {
 
 std::vector<std::pair<std::wstring, std::wstring>>::iterator RequestHeaders::Find(LPCWSTR name) {
     auto it = headers_.begin();
-    while (it != headers_.end() && !(name && SameName(it->first, name))) {
+    while (it != headers_.end() && !(name && _wcsicmp(it->first.c_str(), name) == 0)) {
         ++it;
     }
     return it;
@@ -127,10 +112,6 @@ HRESULT RequestHeaders::Contains(LPCWSTR name, BOOL* value) {
 
 // Request
 
-HRESULT Request::get_Uri(LPWSTR* uri) {
-    return GiveString(uri_, uri);
-}
-
 HRESULT Request::get_Headers(ICoreWebView2HttpRequestHeaders** headers) {
     return GiveObject(headers_, headers);
 }
@@ -150,10 +131,6 @@ HRESULT WebResourceRequestedArgs::put_Response(ICoreWebView2WebResourceResponse*
 
 // NavigationStarting arguments
 
-HRESULT NavigationStartingArgs::get_Uri(LPWSTR* uri) {
-    return GiveString(uri_, uri);
-}
-
 HRESULT NavigationStartingArgs::put_Cancel(BOOL cancel) {
     cancel_ = cancel;
     return S_OK;
@@ -161,20 +138,12 @@ HRESULT NavigationStartingArgs::put_Cancel(BOOL cancel) {
 
 // NewWindowRequested arguments
 
-HRESULT NewWindowRequestedArgs::get_Uri(LPWSTR* uri) {
-    return GiveString(uri_, uri);
-}
-
 HRESULT NewWindowRequestedArgs::put_Handled(BOOL handled) {
     handled_ = handled;
     return S_OK;
 }
 
 // PermissionRequested arguments
-
-HRESULT PermissionRequestedArgs::get_Uri(LPWSTR* uri) {
-    return GiveString(uri_, uri);
-}
 
 HRESULT PermissionRequestedArgs::get_PermissionKind(COREWEBVIEW2_PERMISSION_KIND* kind) {
     return GiveValue(COREWEBVIEW2_PERMISSION_KIND(kind_), kind);

@@ -57,6 +57,19 @@ Microsoft::WRL::ComPtr<T> Make(Args&&... args) {
 }
 
 HRESULT Unsupported(const char* method);
+// A copy of `text` in task memory for an [out] string.
+HRESULT GiveString(const std::wstring& text, LPWSTR* out);
+
+// An object with a URI the program reads through get_Uri.
+template <class Interface>
+class WithUri : public Object<Interface> {
+  public:
+    explicit WithUri(std::wstring uri) : uri_(std::move(uri)) {}
+    HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* uri) override { return GiveString(uri_, uri); }
+
+  private:
+    std::wstring uri_;
+};
 
 // The handlers registered for one event, in registration order, with their tokens.
 template <class Handler>
@@ -187,12 +200,11 @@ class RequestHeaders final : public Object<ICoreWebView2HttpRequestHeaders> {
     std::vector<std::pair<std::wstring, std::wstring>> headers_;
 };
 
-class Request final : public Object<ICoreWebView2WebResourceRequest> {
+class Request final : public WithUri<ICoreWebView2WebResourceRequest> {
   public:
     Request(std::wstring uri, Microsoft::WRL::ComPtr<RequestHeaders> headers)
-        : uri_(std::move(uri)), headers_(std::move(headers)) {}
+        : WithUri(std::move(uri)), headers_(std::move(headers)) {}
 
-    HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* uri) override;
     STANDIN_UNSUPPORTED(ICoreWebView2WebResourceRequest, put_Uri, LPCWSTR)
     STANDIN_UNSUPPORTED(ICoreWebView2WebResourceRequest, get_Method, LPWSTR*)
     STANDIN_UNSUPPORTED(ICoreWebView2WebResourceRequest, put_Method, LPCWSTR)
@@ -201,7 +213,6 @@ class Request final : public Object<ICoreWebView2WebResourceRequest> {
     HRESULT STDMETHODCALLTYPE get_Headers(ICoreWebView2HttpRequestHeaders** headers) override;
 
   private:
-    std::wstring uri_;
     Microsoft::WRL::ComPtr<RequestHeaders> headers_;
 };
 
@@ -258,12 +269,11 @@ class WebResourceRequestedArgs final : public Object<ICoreWebView2WebResourceReq
     bool responsePut_ = false;
 };
 
-class NavigationStartingArgs final : public Object<ICoreWebView2NavigationStartingEventArgs> {
+class NavigationStartingArgs final : public WithUri<ICoreWebView2NavigationStartingEventArgs> {
   public:
-    explicit NavigationStartingArgs(std::wstring uri) : uri_(std::move(uri)) {}
+    using WithUri::WithUri;
     BOOL Cancelled() const { return cancel_; }
 
-    HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* uri) override;
 #define STANDIN_UNSUPPORTED_ARGS(Method, ...) \
     STANDIN_UNSUPPORTED(ICoreWebView2NavigationStartingEventArgs, Method, __VA_ARGS__)
     STANDIN_UNSUPPORTED_ARGS(get_IsUserInitiated, BOOL*)
@@ -275,16 +285,14 @@ class NavigationStartingArgs final : public Object<ICoreWebView2NavigationStarti
 #undef STANDIN_UNSUPPORTED_ARGS
 
   private:
-    std::wstring uri_;
     BOOL cancel_ = FALSE;
 };
 
-class NewWindowRequestedArgs final : public Object<ICoreWebView2NewWindowRequestedEventArgs> {
+class NewWindowRequestedArgs final : public WithUri<ICoreWebView2NewWindowRequestedEventArgs> {
   public:
-    explicit NewWindowRequestedArgs(std::wstring uri) : uri_(std::move(uri)) {}
+    using WithUri::WithUri;
     BOOL Handled() const { return handled_; }
 
-    HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* uri) override;
 #define STANDIN_UNSUPPORTED_ARGS(Method, ...) \
     STANDIN_UNSUPPORTED(ICoreWebView2NewWindowRequestedEventArgs, Method, __VA_ARGS__)
     STANDIN_UNSUPPORTED_ARGS(put_NewWindow, ICoreWebView2*)
@@ -297,16 +305,14 @@ class NewWindowRequestedArgs final : public Object<ICoreWebView2NewWindowRequest
 #undef STANDIN_UNSUPPORTED_ARGS
 
   private:
-    std::wstring uri_;
     BOOL handled_ = FALSE;
 };
 
-class PermissionRequestedArgs final : public Object<ICoreWebView2PermissionRequestedEventArgs> {
+class PermissionRequestedArgs final : public WithUri<ICoreWebView2PermissionRequestedEventArgs> {
   public:
-    PermissionRequestedArgs(std::wstring uri, int kind) : uri_(std::move(uri)), kind_(kind) {}
+    PermissionRequestedArgs(std::wstring uri, int kind) : WithUri(std::move(uri)), kind_(kind) {}
     COREWEBVIEW2_PERMISSION_STATE StateNow() const { return state_; }
 
-    HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* uri) override;
     HRESULT STDMETHODCALLTYPE get_PermissionKind(COREWEBVIEW2_PERMISSION_KIND* kind) override;
 #define STANDIN_UNSUPPORTED_ARGS(Method, ...) \
     STANDIN_UNSUPPORTED(ICoreWebView2PermissionRequestedEventArgs, Method, __VA_ARGS__)
@@ -317,7 +323,6 @@ class PermissionRequestedArgs final : public Object<ICoreWebView2PermissionReque
 #undef STANDIN_UNSUPPORTED_ARGS
 
   private:
-    std::wstring uri_;
     int kind_;
     COREWEBVIEW2_PERMISSION_STATE state_ = COREWEBVIEW2_PERMISSION_STATE_DEFAULT;
 };
@@ -468,9 +473,10 @@ class View final : public Object<ICoreWebView2_22> {
 #define STANDIN_UNUSED_SLOTS(tens)                                                             \
     STANDIN_UNUSED_SLOT(tens##0)                                                               \
     STANDIN_UNUSED_SLOT(tens##1)                                                               \
-    STANDIN_UNUSED_SLOT(tens##2) STANDIN_UNUSED_SLOT(tens##3) STANDIN_UNUSED_SLOT(tens##4)     \
-        STANDIN_UNUSED_SLOT(tens##5) STANDIN_UNUSED_SLOT(tens##6) STANDIN_UNUSED_SLOT(tens##7) \
-            STANDIN_UNUSED_SLOT(tens##8) STANDIN_UNUSED_SLOT(tens##9)
+    STANDIN_UNUSED_SLOT(tens##2)                                                               \
+    STANDIN_UNUSED_SLOT(tens##3) STANDIN_UNUSED_SLOT(tens##4) STANDIN_UNUSED_SLOT(tens##5)     \
+        STANDIN_UNUSED_SLOT(tens##6) STANDIN_UNUSED_SLOT(tens##7) STANDIN_UNUSED_SLOT(tens##8) \
+            STANDIN_UNUSED_SLOT(tens##9)
     STANDIN_UNUSED_SLOT(68)
     STANDIN_UNUSED_SLOT(69)
     STANDIN_UNUSED_SLOTS(7)

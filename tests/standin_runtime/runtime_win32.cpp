@@ -52,11 +52,6 @@ std::wstring ProgramFolder() {
     return folder.substr(0, folder.find_last_of(L'\\') + 1);
 }
 
-std::string Rect(const RECT& r) {
-    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) +
-           "," + std::to_string(r.bottom);
-}
-
 // The host window as Win32 sees it, read after every step.
 void LogWindow() {
     const HWND window = State().hostWindow;
@@ -655,6 +650,11 @@ std::wstring Wide(const std::string& text) {
     std::wstring wide(size_t(size), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), wide.data(), size);
     return wide;
+}
+
+std::string Rect(const RECT& r) {
+    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) +
+           "," + std::to_string(r.bottom);
 }
 
 std::string QuoteOrNull(const wchar_t* text) {

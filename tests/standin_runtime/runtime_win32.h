@@ -26,6 +26,8 @@ std::string Utf8(const std::wstring& text);
 std::wstring Wide(const std::string& text);
 // A quoted log value, or null when there is no string at all.
 std::string QuoteOrNull(const wchar_t* text);
+// "left,top,right,bottom".
+std::string Rect(const RECT& r);
 // A copy in task memory, as the runtime hands strings out; null when `text` is null.
 LPWSTR TaskString(const wchar_t* text);
 
