@@ -57,6 +57,19 @@ Microsoft::WRL::ComPtr<T> Make(Args&&... args) {
 }
 
 HRESULT Unsupported(const char* method);
+// A copy of `text` in task memory for an [out] string.
+HRESULT GiveString(const std::wstring& text, LPWSTR* out);
+
+// An object with a URI the program reads through get_Uri.
+template <class Interface>
+class WithUri : public Object<Interface> {
+  public:
+    explicit WithUri(std::wstring uri) : uri_(std::move(uri)) {}
+    HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* uri) override { return GiveString(uri_, uri); }
+
+  private:
+    std::wstring uri_;
+};
 
 // The handlers registered for one event, in registration order, with their tokens.
 template <class Handler>
@@ -109,6 +122,28 @@ class Registry {
     std::vector<std::pair<INT64, Microsoft::WRL::ComPtr<IUnknown>>> handlers_;
 };
 
+// A method the stand-in does not model: it logs "unsupported Interface::Method" and fails with
+// E_NOTIMPL. The parameter list gives the types only.
+#define STANDIN_UNSUPPORTED(Interface, Method, ...)          \
+    HRESULT STDMETHODCALLTYPE Method(__VA_ARGS__) override { \
+        return Unsupported(#Interface "::" #Method);         \
+    }
+// An event the program may register for, NAME: add_NAME and remove_NAME, and the handlers,
+// public as onNAME for the steps to raise.
+#define STANDIN_EVENT(Name)                                                          \
+    HRESULT STDMETHODCALLTYPE add_##Name(ICoreWebView2##Name##EventHandler* handler, \
+                                         EventRegistrationToken* token) override {   \
+        return on##Name.Add(handler, token);                                         \
+    }                                                                                \
+    HRESULT STDMETHODCALLTYPE remove_##Name(EventRegistrationToken token) override { \
+        return on##Name.Remove(token);                                               \
+    }                                                                                \
+    Registry<ICoreWebView2##Name##EventHandler> on##Name{#Name};
+// An event nobody registers for.
+#define STANDIN_UNSUPPORTED_EVENT(Interface, Name, Handler)                       \
+    STANDIN_UNSUPPORTED(Interface, add_##Name, Handler*, EventRegistrationToken*) \
+    STANDIN_UNSUPPORTED(Interface, remove_##Name, EventRegistrationToken)
+
 class Environment final : public Object<ICoreWebView2Environment> {
   public:
     HRESULT STDMETHODCALLTYPE CreateCoreWebView2Controller(
@@ -117,200 +152,183 @@ class Environment final : public Object<ICoreWebView2Environment> {
     HRESULT STDMETHODCALLTYPE CreateWebResourceResponse(
         IStream* content, int statusCode, LPCWSTR reasonPhrase, LPCWSTR headers,
         ICoreWebView2WebResourceResponse** response) override;
-    HRESULT STDMETHODCALLTYPE get_BrowserVersionString(LPWSTR* versionInfo) override;
-    HRESULT STDMETHODCALLTYPE
-    add_NewBrowserVersionAvailable(ICoreWebView2NewBrowserVersionAvailableEventHandler* handler,
-                                   EventRegistrationToken* token) override;
-    HRESULT STDMETHODCALLTYPE
-    remove_NewBrowserVersionAvailable(EventRegistrationToken token) override;
-
-  private:
-    Registry<ICoreWebView2NewBrowserVersionAvailableEventHandler> newBrowserVersion_{
-        "NewBrowserVersionAvailable"};
+    STANDIN_UNSUPPORTED(ICoreWebView2Environment, get_BrowserVersionString, LPWSTR*)
+    STANDIN_UNSUPPORTED_EVENT(ICoreWebView2Environment, NewBrowserVersionAvailable,
+                              ICoreWebView2NewBrowserVersionAvailableEventHandler)
 };
 
+// The settings log what the program sets; nobody reads them back.
 class Settings final : public Object<ICoreWebView2Settings> {
   public:
-#define STANDIN_SETTING(Name, initial)                           \
-    HRESULT STDMETHODCALLTYPE get_##Name(BOOL* value) override { \
-        if (!value) {                                            \
-            return E_POINTER;                                    \
-        }                                                        \
-        *value = Name##_;                                        \
-        return S_OK;                                             \
-    }                                                            \
-    HRESULT STDMETHODCALLTYPE put_##Name(BOOL value) override {  \
-        Log("setting " #Name "=" + std::to_string(value));       \
-        Name##_ = value;                                         \
-        return S_OK;                                             \
-    }                                                            \
-                                                                 \
-  private:                                                       \
-    BOOL Name##_ = initial;                                      \
-                                                                 \
-  public:
-    // In vtable order; the runtime's defaults.
-    STANDIN_SETTING(IsScriptEnabled, TRUE)
-    STANDIN_SETTING(IsWebMessageEnabled, TRUE)
-    STANDIN_SETTING(AreDefaultScriptDialogsEnabled, TRUE)
-    STANDIN_SETTING(IsStatusBarEnabled, TRUE)
-    STANDIN_SETTING(AreDevToolsEnabled, TRUE)
-    STANDIN_SETTING(AreDefaultContextMenusEnabled, TRUE)
-    STANDIN_SETTING(AreHostObjectsAllowed, TRUE)
-    STANDIN_SETTING(IsZoomControlEnabled, TRUE)
-    STANDIN_SETTING(IsBuiltInErrorPageEnabled, TRUE)
+#define STANDIN_SETTING(Name)                                     \
+    STANDIN_UNSUPPORTED(ICoreWebView2Settings, get_##Name, BOOL*) \
+    HRESULT STDMETHODCALLTYPE put_##Name(BOOL value) override {   \
+        Log("setting " #Name "=" + std::to_string(value));        \
+        return S_OK;                                              \
+    }
+    // In vtable order.
+    STANDIN_SETTING(IsScriptEnabled)
+    STANDIN_SETTING(IsWebMessageEnabled)
+    STANDIN_SETTING(AreDefaultScriptDialogsEnabled)
+    STANDIN_UNSUPPORTED(ICoreWebView2Settings, get_IsStatusBarEnabled, BOOL*)
+    STANDIN_UNSUPPORTED(ICoreWebView2Settings, put_IsStatusBarEnabled, BOOL)
+    STANDIN_SETTING(AreDevToolsEnabled)
+    STANDIN_SETTING(AreDefaultContextMenusEnabled)
+    STANDIN_SETTING(AreHostObjectsAllowed)
+    STANDIN_SETTING(IsZoomControlEnabled)
+    STANDIN_UNSUPPORTED(ICoreWebView2Settings, get_IsBuiltInErrorPageEnabled, BOOL*)
+    STANDIN_UNSUPPORTED(ICoreWebView2Settings, put_IsBuiltInErrorPageEnabled, BOOL)
 #undef STANDIN_SETTING
 };
 
-// Request headers: names compare without letter case, as in HTTP.
+// Request headers: names compare without letter case, as in HTTP. The program only reads them.
 class RequestHeaders final : public Object<ICoreWebView2HttpRequestHeaders> {
   public:
     void Set(const std::wstring& name, const std::wstring& value);
 
     HRESULT STDMETHODCALLTYPE GetHeader(LPCWSTR name, LPWSTR* value) override;
-    HRESULT STDMETHODCALLTYPE
-    GetHeaders(LPCWSTR name, ICoreWebView2HttpHeadersCollectionIterator** value) override;
+    STANDIN_UNSUPPORTED(ICoreWebView2HttpRequestHeaders, GetHeaders, LPCWSTR,
+                        ICoreWebView2HttpHeadersCollectionIterator**)
     HRESULT STDMETHODCALLTYPE Contains(LPCWSTR name, BOOL* value) override;
-    HRESULT STDMETHODCALLTYPE SetHeader(LPCWSTR name, LPCWSTR value) override;
-    HRESULT STDMETHODCALLTYPE RemoveHeader(LPCWSTR name) override;
-    HRESULT STDMETHODCALLTYPE
-    GetIterator(ICoreWebView2HttpHeadersCollectionIterator** value) override;
+    STANDIN_UNSUPPORTED(ICoreWebView2HttpRequestHeaders, SetHeader, LPCWSTR, LPCWSTR)
+    STANDIN_UNSUPPORTED(ICoreWebView2HttpRequestHeaders, RemoveHeader, LPCWSTR)
+    STANDIN_UNSUPPORTED(ICoreWebView2HttpRequestHeaders, GetIterator,
+                        ICoreWebView2HttpHeadersCollectionIterator**)
 
   private:
     std::vector<std::pair<std::wstring, std::wstring>>::iterator Find(LPCWSTR name);
     std::vector<std::pair<std::wstring, std::wstring>> headers_;
 };
 
-class Request final : public Object<ICoreWebView2WebResourceRequest> {
+class Request final : public WithUri<ICoreWebView2WebResourceRequest> {
   public:
     Request(std::wstring uri, Microsoft::WRL::ComPtr<RequestHeaders> headers)
-        : uri_(std::move(uri)), headers_(std::move(headers)) {}
+        : WithUri(std::move(uri)), headers_(std::move(headers)) {}
 
-    HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* uri) override;
-    HRESULT STDMETHODCALLTYPE put_Uri(LPCWSTR uri) override;
-    HRESULT STDMETHODCALLTYPE get_Method(LPWSTR* method) override;
-    HRESULT STDMETHODCALLTYPE put_Method(LPCWSTR method) override;
-    HRESULT STDMETHODCALLTYPE get_Content(IStream** content) override;
-    HRESULT STDMETHODCALLTYPE put_Content(IStream* content) override;
+    STANDIN_UNSUPPORTED(ICoreWebView2WebResourceRequest, put_Uri, LPCWSTR)
+    STANDIN_UNSUPPORTED(ICoreWebView2WebResourceRequest, get_Method, LPWSTR*)
+    STANDIN_UNSUPPORTED(ICoreWebView2WebResourceRequest, put_Method, LPCWSTR)
+    STANDIN_UNSUPPORTED(ICoreWebView2WebResourceRequest, get_Content, IStream**)
+    STANDIN_UNSUPPORTED(ICoreWebView2WebResourceRequest, put_Content, IStream*)
     HRESULT STDMETHODCALLTYPE get_Headers(ICoreWebView2HttpRequestHeaders** headers) override;
 
   private:
-    std::wstring uri_;
     Microsoft::WRL::ComPtr<RequestHeaders> headers_;
 };
 
+// A response as CreateWebResourceResponse made it; the program never changes or reads it back,
+// the stand-in reads it when the request's handlers have returned.
 class Response final : public Object<ICoreWebView2WebResourceResponse> {
   public:
     Response(IStream* content, int status, LPCWSTR reason, LPCWSTR headers)
-        : content_(content),
-          status_(status),
-          reason_(reason ? reason : L""),
-          headers_(headers ? headers : L""),
-          hasHeaders_(headers != nullptr) {}
+        : content(content),
+          status(status),
+          reason(reason ? reason : L""),
+          headers(headers ? headers : L""),
+          hasHeaders(headers != nullptr) {}
 
-    // What CreateWebResourceResponse was given, for the log.
-    const std::wstring& HeaderText() const { return headers_; }
-    bool HasHeaderText() const { return hasHeaders_; }
+    const Microsoft::WRL::ComPtr<IStream> content;
+    const int status;
+    const std::wstring reason;
+    const std::wstring headers;
+    const bool hasHeaders;
 
-    HRESULT STDMETHODCALLTYPE get_Content(IStream** content) override;
-    HRESULT STDMETHODCALLTYPE put_Content(IStream* content) override;
-    HRESULT STDMETHODCALLTYPE get_Headers(ICoreWebView2HttpResponseHeaders** headers) override;
-    HRESULT STDMETHODCALLTYPE get_StatusCode(int* statusCode) override;
-    HRESULT STDMETHODCALLTYPE put_StatusCode(int statusCode) override;
-    HRESULT STDMETHODCALLTYPE get_ReasonPhrase(LPWSTR* reasonPhrase) override;
-    HRESULT STDMETHODCALLTYPE put_ReasonPhrase(LPCWSTR reasonPhrase) override;
-
-  private:
-    Microsoft::WRL::ComPtr<IStream> content_;
-    int status_;
-    std::wstring reason_;
-    std::wstring headers_;
-    bool hasHeaders_;
+#define STANDIN_UNSUPPORTED_RESPONSE(Method, ...) \
+    STANDIN_UNSUPPORTED(ICoreWebView2WebResourceResponse, Method, __VA_ARGS__)
+    STANDIN_UNSUPPORTED_RESPONSE(get_Content, IStream**)
+    STANDIN_UNSUPPORTED_RESPONSE(put_Content, IStream*)
+    STANDIN_UNSUPPORTED_RESPONSE(get_Headers, ICoreWebView2HttpResponseHeaders**)
+    STANDIN_UNSUPPORTED_RESPONSE(get_StatusCode, int*)
+    STANDIN_UNSUPPORTED_RESPONSE(put_StatusCode, int)
+    STANDIN_UNSUPPORTED_RESPONSE(get_ReasonPhrase, LPWSTR*)
+    STANDIN_UNSUPPORTED_RESPONSE(put_ReasonPhrase, LPCWSTR)
+#undef STANDIN_UNSUPPORTED_RESPONSE
 };
 
 class WebResourceRequestedArgs final : public Object<ICoreWebView2WebResourceRequestedEventArgs> {
   public:
-    WebResourceRequestedArgs(Microsoft::WRL::ComPtr<Request> request, int context)
-        : request_(std::move(request)), context_(context) {}
+    explicit WebResourceRequestedArgs(Microsoft::WRL::ComPtr<Request> request)
+        : request_(std::move(request)) {}
 
     // The response the program handed over, if it was one of the environment's.
     Response* GivenResponse() const { return response_.Get(); }
     bool ResponsePut() const { return responsePut_; }
 
     HRESULT STDMETHODCALLTYPE get_Request(ICoreWebView2WebResourceRequest** request) override;
-    HRESULT STDMETHODCALLTYPE get_Response(ICoreWebView2WebResourceResponse** response) override;
+    STANDIN_UNSUPPORTED(ICoreWebView2WebResourceRequestedEventArgs, get_Response,
+                        ICoreWebView2WebResourceResponse**)
     HRESULT STDMETHODCALLTYPE put_Response(ICoreWebView2WebResourceResponse* response) override;
-    HRESULT STDMETHODCALLTYPE GetDeferral(ICoreWebView2Deferral** deferral) override;
-    HRESULT STDMETHODCALLTYPE
-    get_ResourceContext(COREWEBVIEW2_WEB_RESOURCE_CONTEXT* context) override;
+    STANDIN_UNSUPPORTED(ICoreWebView2WebResourceRequestedEventArgs, GetDeferral,
+                        ICoreWebView2Deferral**)
+    STANDIN_UNSUPPORTED(ICoreWebView2WebResourceRequestedEventArgs, get_ResourceContext,
+                        COREWEBVIEW2_WEB_RESOURCE_CONTEXT*)
 
   private:
     Microsoft::WRL::ComPtr<Request> request_;
     Microsoft::WRL::ComPtr<Response> response_;
     bool responsePut_ = false;
-    int context_;
 };
 
-class NavigationStartingArgs final : public Object<ICoreWebView2NavigationStartingEventArgs> {
+class NavigationStartingArgs final : public WithUri<ICoreWebView2NavigationStartingEventArgs> {
   public:
-    NavigationStartingArgs(std::wstring uri, UINT64 id) : uri_(std::move(uri)), id_(id) {}
+    using WithUri::WithUri;
     BOOL Cancelled() const { return cancel_; }
 
-    HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* uri) override;
-    HRESULT STDMETHODCALLTYPE get_IsUserInitiated(BOOL* value) override;
-    HRESULT STDMETHODCALLTYPE get_IsRedirected(BOOL* value) override;
-    HRESULT STDMETHODCALLTYPE
-    get_RequestHeaders(ICoreWebView2HttpRequestHeaders** requestHeaders) override;
-    HRESULT STDMETHODCALLTYPE get_Cancel(BOOL* cancel) override;
+#define STANDIN_UNSUPPORTED_ARGS(Method, ...) \
+    STANDIN_UNSUPPORTED(ICoreWebView2NavigationStartingEventArgs, Method, __VA_ARGS__)
+    STANDIN_UNSUPPORTED_ARGS(get_IsUserInitiated, BOOL*)
+    STANDIN_UNSUPPORTED_ARGS(get_IsRedirected, BOOL*)
+    STANDIN_UNSUPPORTED_ARGS(get_RequestHeaders, ICoreWebView2HttpRequestHeaders**)
+    STANDIN_UNSUPPORTED_ARGS(get_Cancel, BOOL*)
     HRESULT STDMETHODCALLTYPE put_Cancel(BOOL cancel) override;
-    HRESULT STDMETHODCALLTYPE get_NavigationId(UINT64* navigationId) override;
+    STANDIN_UNSUPPORTED_ARGS(get_NavigationId, UINT64*)
+#undef STANDIN_UNSUPPORTED_ARGS
 
   private:
-    std::wstring uri_;
-    UINT64 id_;
     BOOL cancel_ = FALSE;
 };
 
-class NewWindowRequestedArgs final : public Object<ICoreWebView2NewWindowRequestedEventArgs> {
+class NewWindowRequestedArgs final : public WithUri<ICoreWebView2NewWindowRequestedEventArgs> {
   public:
-    explicit NewWindowRequestedArgs(std::wstring uri) : uri_(std::move(uri)) {}
+    using WithUri::WithUri;
     BOOL Handled() const { return handled_; }
-    bool NewWindowGiven() const { return newWindow_ != nullptr; }
 
-    HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* uri) override;
-    HRESULT STDMETHODCALLTYPE put_NewWindow(ICoreWebView2* newWindow) override;
-    HRESULT STDMETHODCALLTYPE get_NewWindow(ICoreWebView2** newWindow) override;
+#define STANDIN_UNSUPPORTED_ARGS(Method, ...) \
+    STANDIN_UNSUPPORTED(ICoreWebView2NewWindowRequestedEventArgs, Method, __VA_ARGS__)
+    STANDIN_UNSUPPORTED_ARGS(put_NewWindow, ICoreWebView2*)
+    STANDIN_UNSUPPORTED_ARGS(get_NewWindow, ICoreWebView2**)
     HRESULT STDMETHODCALLTYPE put_Handled(BOOL handled) override;
-    HRESULT STDMETHODCALLTYPE get_Handled(BOOL* handled) override;
-    HRESULT STDMETHODCALLTYPE get_IsUserInitiated(BOOL* value) override;
-    HRESULT STDMETHODCALLTYPE GetDeferral(ICoreWebView2Deferral** deferral) override;
-    HRESULT STDMETHODCALLTYPE get_WindowFeatures(ICoreWebView2WindowFeatures** value) override;
+    STANDIN_UNSUPPORTED_ARGS(get_Handled, BOOL*)
+    STANDIN_UNSUPPORTED_ARGS(get_IsUserInitiated, BOOL*)
+    STANDIN_UNSUPPORTED_ARGS(GetDeferral, ICoreWebView2Deferral**)
+    STANDIN_UNSUPPORTED_ARGS(get_WindowFeatures, ICoreWebView2WindowFeatures**)
+#undef STANDIN_UNSUPPORTED_ARGS
 
   private:
-    std::wstring uri_;
     BOOL handled_ = FALSE;
-    Microsoft::WRL::ComPtr<ICoreWebView2> newWindow_;
 };
 
-class PermissionRequestedArgs final : public Object<ICoreWebView2PermissionRequestedEventArgs> {
+class PermissionRequestedArgs final : public WithUri<ICoreWebView2PermissionRequestedEventArgs> {
   public:
-    PermissionRequestedArgs(std::wstring uri, int kind) : uri_(std::move(uri)), kind_(kind) {}
+    PermissionRequestedArgs(std::wstring uri, int kind) : WithUri(std::move(uri)), kind_(kind) {}
     COREWEBVIEW2_PERMISSION_STATE StateNow() const { return state_; }
 
-    HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* uri) override;
     HRESULT STDMETHODCALLTYPE get_PermissionKind(COREWEBVIEW2_PERMISSION_KIND* kind) override;
-    HRESULT STDMETHODCALLTYPE get_IsUserInitiated(BOOL* value) override;
-    HRESULT STDMETHODCALLTYPE get_State(COREWEBVIEW2_PERMISSION_STATE* state) override;
+#define STANDIN_UNSUPPORTED_ARGS(Method, ...) \
+    STANDIN_UNSUPPORTED(ICoreWebView2PermissionRequestedEventArgs, Method, __VA_ARGS__)
+    STANDIN_UNSUPPORTED_ARGS(get_IsUserInitiated, BOOL*)
+    STANDIN_UNSUPPORTED_ARGS(get_State, COREWEBVIEW2_PERMISSION_STATE*)
     HRESULT STDMETHODCALLTYPE put_State(COREWEBVIEW2_PERMISSION_STATE state) override;
-    HRESULT STDMETHODCALLTYPE GetDeferral(ICoreWebView2Deferral** deferral) override;
+    STANDIN_UNSUPPORTED_ARGS(GetDeferral, ICoreWebView2Deferral**)
+#undef STANDIN_UNSUPPORTED_ARGS
 
   private:
-    std::wstring uri_;
     int kind_;
     COREWEBVIEW2_PERMISSION_STATE state_ = COREWEBVIEW2_PERMISSION_STATE_DEFAULT;
 };
 
-// A posted message: a string (isString) or any other JSON value, given as its JSON text.
+// A posted message: a string (isString) or any other JSON value, given as its JSON text. Only a
+// message that is not a string is read as JSON.
 class WebMessageReceivedArgs final : public Object<ICoreWebView2WebMessageReceivedEventArgs> {
   public:
     WebMessageReceivedArgs(std::wstring source, std::wstring message, bool isString)
@@ -328,11 +346,7 @@ class WebMessageReceivedArgs final : public Object<ICoreWebView2WebMessageReceiv
 
 class DOMContentLoadedArgs final : public Object<ICoreWebView2DOMContentLoadedEventArgs> {
   public:
-    explicit DOMContentLoadedArgs(UINT64 id) : id_(id) {}
-    HRESULT STDMETHODCALLTYPE get_NavigationId(UINT64* value) override;
-
-  private:
-    UINT64 id_;
+    STANDIN_UNSUPPORTED(ICoreWebView2DOMContentLoadedEventArgs, get_NavigationId, UINT64*)
 };
 
 // The arguments of events that have none of their own.
@@ -340,48 +354,32 @@ class EmptyArgs final : public Object<IUnknown> {};
 
 class Controller final : public Object<ICoreWebView2Controller> {
   public:
-    HRESULT STDMETHODCALLTYPE get_IsVisible(BOOL* isVisible) override;
+#define STANDIN_UNSUPPORTED_CONTROLLER(Method, ...) \
+    STANDIN_UNSUPPORTED(ICoreWebView2Controller, Method, __VA_ARGS__)
+    STANDIN_UNSUPPORTED_CONTROLLER(get_IsVisible, BOOL*)
     HRESULT STDMETHODCALLTYPE put_IsVisible(BOOL isVisible) override;
-    HRESULT STDMETHODCALLTYPE get_Bounds(RECT* bounds) override;
+    STANDIN_UNSUPPORTED_CONTROLLER(get_Bounds, RECT*)
     HRESULT STDMETHODCALLTYPE put_Bounds(RECT bounds) override;
-    HRESULT STDMETHODCALLTYPE get_ZoomFactor(double* zoomFactor) override;
-    HRESULT STDMETHODCALLTYPE put_ZoomFactor(double zoomFactor) override;
-    HRESULT STDMETHODCALLTYPE
-    add_ZoomFactorChanged(ICoreWebView2ZoomFactorChangedEventHandler* handler,
-                          EventRegistrationToken* token) override;
-    HRESULT STDMETHODCALLTYPE remove_ZoomFactorChanged(EventRegistrationToken token) override;
-    HRESULT STDMETHODCALLTYPE SetBoundsAndZoomFactor(RECT bounds, double zoomFactor) override;
+    STANDIN_UNSUPPORTED_CONTROLLER(get_ZoomFactor, double*)
+    STANDIN_UNSUPPORTED_CONTROLLER(put_ZoomFactor, double)
+    STANDIN_UNSUPPORTED_EVENT(ICoreWebView2Controller, ZoomFactorChanged,
+                              ICoreWebView2ZoomFactorChangedEventHandler)
+    STANDIN_UNSUPPORTED_CONTROLLER(SetBoundsAndZoomFactor, RECT, double)
     HRESULT STDMETHODCALLTYPE MoveFocus(COREWEBVIEW2_MOVE_FOCUS_REASON reason) override;
-    HRESULT STDMETHODCALLTYPE
-    add_MoveFocusRequested(ICoreWebView2MoveFocusRequestedEventHandler* handler,
-                           EventRegistrationToken* token) override;
-    HRESULT STDMETHODCALLTYPE remove_MoveFocusRequested(EventRegistrationToken token) override;
-    HRESULT STDMETHODCALLTYPE add_GotFocus(ICoreWebView2FocusChangedEventHandler* handler,
-                                           EventRegistrationToken* token) override;
-    HRESULT STDMETHODCALLTYPE remove_GotFocus(EventRegistrationToken token) override;
-    HRESULT STDMETHODCALLTYPE add_LostFocus(ICoreWebView2FocusChangedEventHandler* handler,
-                                            EventRegistrationToken* token) override;
-    HRESULT STDMETHODCALLTYPE remove_LostFocus(EventRegistrationToken token) override;
-    HRESULT STDMETHODCALLTYPE
-    add_AcceleratorKeyPressed(ICoreWebView2AcceleratorKeyPressedEventHandler* handler,
-                              EventRegistrationToken* token) override;
-    HRESULT STDMETHODCALLTYPE remove_AcceleratorKeyPressed(EventRegistrationToken token) override;
-    HRESULT STDMETHODCALLTYPE get_ParentWindow(HWND* parentWindow) override;
-    HRESULT STDMETHODCALLTYPE put_ParentWindow(HWND parentWindow) override;
+    STANDIN_UNSUPPORTED_EVENT(ICoreWebView2Controller, MoveFocusRequested,
+                              ICoreWebView2MoveFocusRequestedEventHandler)
+    STANDIN_UNSUPPORTED_EVENT(ICoreWebView2Controller, GotFocus,
+                              ICoreWebView2FocusChangedEventHandler)
+    STANDIN_UNSUPPORTED_EVENT(ICoreWebView2Controller, LostFocus,
+                              ICoreWebView2FocusChangedEventHandler)
+    STANDIN_UNSUPPORTED_EVENT(ICoreWebView2Controller, AcceleratorKeyPressed,
+                              ICoreWebView2AcceleratorKeyPressedEventHandler)
+    STANDIN_UNSUPPORTED_CONTROLLER(get_ParentWindow, HWND*)
+    STANDIN_UNSUPPORTED_CONTROLLER(put_ParentWindow, HWND)
     HRESULT STDMETHODCALLTYPE NotifyParentWindowPositionChanged() override;
-    HRESULT STDMETHODCALLTYPE Close() override;
+    STANDIN_UNSUPPORTED_CONTROLLER(Close)
     HRESULT STDMETHODCALLTYPE get_CoreWebView2(ICoreWebView2** coreWebView2) override;
-
-  private:
-    BOOL visible_ = FALSE;
-    RECT bounds_ = {};
-    double zoom_ = 1.0;
-    Registry<ICoreWebView2ZoomFactorChangedEventHandler> zoomFactorChanged_{"ZoomFactorChanged"};
-    Registry<ICoreWebView2MoveFocusRequestedEventHandler> moveFocusRequested_{"MoveFocusRequested"};
-    Registry<ICoreWebView2FocusChangedEventHandler> gotFocus_{"GotFocus"};
-    Registry<ICoreWebView2FocusChangedEventHandler> lostFocus_{"LostFocus"};
-    Registry<ICoreWebView2AcceleratorKeyPressedEventHandler> acceleratorKeyPressed_{
-        "AcceleratorKeyPressed"};
+#undef STANDIN_UNSUPPORTED_CONTROLLER
 };
 
 // The view answers for ICoreWebView2 and, unless the scenario says otherwise, ICoreWebView2_2;
@@ -401,205 +399,104 @@ class View final : public Object<ICoreWebView2_22> {
     // (one COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS flag).
     bool Filtered(const std::wstring& uri, int context, unsigned sourceKind) const;
 
-    Registry<ICoreWebView2NavigationStartingEventHandler> navigationStarting{"NavigationStarting"};
-    Registry<ICoreWebView2PermissionRequestedEventHandler> permissionRequested{
-        "PermissionRequested"};
-    Registry<ICoreWebView2WebMessageReceivedEventHandler> webMessageReceived{"WebMessageReceived"};
-    Registry<ICoreWebView2NewWindowRequestedEventHandler> newWindowRequested{"NewWindowRequested"};
-    Registry<ICoreWebView2DocumentTitleChangedEventHandler> documentTitleChanged{
-        "DocumentTitleChanged"};
-    Registry<ICoreWebView2ContainsFullScreenElementChangedEventHandler>
-        containsFullScreenElementChanged{"ContainsFullScreenElementChanged"};
-    Registry<ICoreWebView2WebResourceRequestedEventHandler> webResourceRequested{
-        "WebResourceRequested"};
-    Registry<ICoreWebView2WindowCloseRequestedEventHandler> windowCloseRequested{
-        "WindowCloseRequested"};
-    Registry<ICoreWebView2DOMContentLoadedEventHandler> domContentLoaded{"DOMContentLoaded"};
-
+#define STANDIN_UNSUPPORTED_VIEW(Method, ...) \
+    STANDIN_UNSUPPORTED(ICoreWebView2, Method, __VA_ARGS__)
+#define STANDIN_UNSUPPORTED_VIEW_EVENT(Name, Handler) \
+    STANDIN_UNSUPPORTED_EVENT(ICoreWebView2, Name, Handler)
     // ICoreWebView2
     HRESULT STDMETHODCALLTYPE get_Settings(ICoreWebView2Settings** settings) override;
-    HRESULT STDMETHODCALLTYPE get_Source(LPWSTR* uri) override;
+    STANDIN_UNSUPPORTED_VIEW(get_Source, LPWSTR*)
     HRESULT STDMETHODCALLTYPE Navigate(LPCWSTR uri) override;
-    HRESULT STDMETHODCALLTYPE NavigateToString(LPCWSTR htmlContent) override;
-    HRESULT STDMETHODCALLTYPE
-    add_NavigationStarting(ICoreWebView2NavigationStartingEventHandler* handler,
-                           EventRegistrationToken* token) override;
-    HRESULT STDMETHODCALLTYPE remove_NavigationStarting(EventRegistrationToken token) override;
-    HRESULT STDMETHODCALLTYPE add_ContentLoading(ICoreWebView2ContentLoadingEventHandler* handler,
-                                                 EventRegistrationToken* token) override;
-    HRESULT STDMETHODCALLTYPE remove_ContentLoading(EventRegistrationToken token) override;
-    HRESULT STDMETHODCALLTYPE add_SourceChanged(ICoreWebView2SourceChangedEventHandler* handler,
-                                                EventRegistrationToken* token) override;
-    HRESULT STDMETHODCALLTYPE remove_SourceChanged(EventRegistrationToken token) override;
-    HRESULT STDMETHODCALLTYPE add_HistoryChanged(ICoreWebView2HistoryChangedEventHandler* handler,
-                                                 EventRegistrationToken* token) override;
-    HRESULT STDMETHODCALLTYPE remove_HistoryChanged(EventRegistrationToken token) override;
-    HRESULT STDMETHODCALLTYPE
-    add_NavigationCompleted(ICoreWebView2NavigationCompletedEventHandler* handler,
-                            EventRegistrationToken* token) override;
-    HRESULT STDMETHODCALLTYPE remove_NavigationCompleted(EventRegistrationToken token) override;
-    HRESULT STDMETHODCALLTYPE
-    add_FrameNavigationStarting(ICoreWebView2NavigationStartingEventHandler* handler,
-                                EventRegistrationToken* token) override;
-    HRESULT STDMETHODCALLTYPE remove_FrameNavigationStarting(EventRegistrationToken token) override;
-    HRESULT STDMETHODCALLTYPE
-    add_FrameNavigationCompleted(ICoreWebView2NavigationCompletedEventHandler* handler,
-                                 EventRegistrationToken* token) override;
-    HRESULT STDMETHODCALLTYPE
-    remove_FrameNavigationCompleted(EventRegistrationToken token) override;
-    HRESULT STDMETHODCALLTYPE
-    add_ScriptDialogOpening(ICoreWebView2ScriptDialogOpeningEventHandler* handler,
-                            EventRegistrationToken* token) override;
-    HRESULT STDMETHODCALLTYPE remove_ScriptDialogOpening(EventRegistrationToken token) override;
-    HRESULT STDMETHODCALLTYPE
-    add_PermissionRequested(ICoreWebView2PermissionRequestedEventHandler* handler,
-                            EventRegistrationToken* token) override;
-    HRESULT STDMETHODCALLTYPE remove_PermissionRequested(EventRegistrationToken token) override;
-    HRESULT STDMETHODCALLTYPE add_ProcessFailed(ICoreWebView2ProcessFailedEventHandler* handler,
-                                                EventRegistrationToken* token) override;
-    HRESULT STDMETHODCALLTYPE remove_ProcessFailed(EventRegistrationToken token) override;
-    HRESULT STDMETHODCALLTYPE AddScriptToExecuteOnDocumentCreated(
-        LPCWSTR javaScript,
-        ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler* handler) override;
-    HRESULT STDMETHODCALLTYPE RemoveScriptToExecuteOnDocumentCreated(LPCWSTR id) override;
-    HRESULT STDMETHODCALLTYPE
-    ExecuteScript(LPCWSTR javaScript, ICoreWebView2ExecuteScriptCompletedHandler* handler) override;
-    HRESULT STDMETHODCALLTYPE
-    CapturePreview(COREWEBVIEW2_CAPTURE_PREVIEW_IMAGE_FORMAT imageFormat, IStream* imageStream,
-                   ICoreWebView2CapturePreviewCompletedHandler* handler) override;
-    HRESULT STDMETHODCALLTYPE Reload() override;
-    HRESULT STDMETHODCALLTYPE PostWebMessageAsJson(LPCWSTR webMessageAsJson) override;
-    HRESULT STDMETHODCALLTYPE PostWebMessageAsString(LPCWSTR webMessageAsString) override;
-    HRESULT STDMETHODCALLTYPE
-    add_WebMessageReceived(ICoreWebView2WebMessageReceivedEventHandler* handler,
-                           EventRegistrationToken* token) override;
-    HRESULT STDMETHODCALLTYPE remove_WebMessageReceived(EventRegistrationToken token) override;
-    HRESULT STDMETHODCALLTYPE CallDevToolsProtocolMethod(
-        LPCWSTR methodName, LPCWSTR parametersAsJson,
-        ICoreWebView2CallDevToolsProtocolMethodCompletedHandler* handler) override;
-    HRESULT STDMETHODCALLTYPE get_BrowserProcessId(UINT32* value) override;
-    HRESULT STDMETHODCALLTYPE get_CanGoBack(BOOL* canGoBack) override;
-    HRESULT STDMETHODCALLTYPE get_CanGoForward(BOOL* canGoForward) override;
-    HRESULT STDMETHODCALLTYPE GoBack() override;
-    HRESULT STDMETHODCALLTYPE GoForward() override;
-    HRESULT STDMETHODCALLTYPE GetDevToolsProtocolEventReceiver(
-        LPCWSTR eventName, ICoreWebView2DevToolsProtocolEventReceiver** receiver) override;
-    HRESULT STDMETHODCALLTYPE Stop() override;
-    HRESULT STDMETHODCALLTYPE
-    add_NewWindowRequested(ICoreWebView2NewWindowRequestedEventHandler* handler,
-                           EventRegistrationToken* token) override;
-    HRESULT STDMETHODCALLTYPE remove_NewWindowRequested(EventRegistrationToken token) override;
-    HRESULT STDMETHODCALLTYPE
-    add_DocumentTitleChanged(ICoreWebView2DocumentTitleChangedEventHandler* handler,
-                             EventRegistrationToken* token) override;
-    HRESULT STDMETHODCALLTYPE remove_DocumentTitleChanged(EventRegistrationToken token) override;
+    STANDIN_UNSUPPORTED_VIEW(NavigateToString, LPCWSTR)
+    STANDIN_EVENT(NavigationStarting)
+    STANDIN_UNSUPPORTED_VIEW_EVENT(ContentLoading, ICoreWebView2ContentLoadingEventHandler)
+    STANDIN_UNSUPPORTED_VIEW_EVENT(SourceChanged, ICoreWebView2SourceChangedEventHandler)
+    STANDIN_UNSUPPORTED_VIEW_EVENT(HistoryChanged, ICoreWebView2HistoryChangedEventHandler)
+    STANDIN_UNSUPPORTED_VIEW_EVENT(NavigationCompleted,
+                                   ICoreWebView2NavigationCompletedEventHandler)
+    STANDIN_UNSUPPORTED_VIEW_EVENT(FrameNavigationStarting,
+                                   ICoreWebView2NavigationStartingEventHandler)
+    STANDIN_UNSUPPORTED_VIEW_EVENT(FrameNavigationCompleted,
+                                   ICoreWebView2NavigationCompletedEventHandler)
+    STANDIN_UNSUPPORTED_VIEW_EVENT(ScriptDialogOpening,
+                                   ICoreWebView2ScriptDialogOpeningEventHandler)
+    STANDIN_EVENT(PermissionRequested)
+    STANDIN_UNSUPPORTED_VIEW_EVENT(ProcessFailed, ICoreWebView2ProcessFailedEventHandler)
+    STANDIN_UNSUPPORTED_VIEW(AddScriptToExecuteOnDocumentCreated, LPCWSTR,
+                             ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler*)
+    STANDIN_UNSUPPORTED_VIEW(RemoveScriptToExecuteOnDocumentCreated, LPCWSTR)
+    STANDIN_UNSUPPORTED_VIEW(ExecuteScript, LPCWSTR, ICoreWebView2ExecuteScriptCompletedHandler*)
+    STANDIN_UNSUPPORTED_VIEW(CapturePreview, COREWEBVIEW2_CAPTURE_PREVIEW_IMAGE_FORMAT, IStream*,
+                             ICoreWebView2CapturePreviewCompletedHandler*)
+    STANDIN_UNSUPPORTED_VIEW(Reload)
+    STANDIN_UNSUPPORTED_VIEW(PostWebMessageAsJson, LPCWSTR)
+    STANDIN_UNSUPPORTED_VIEW(PostWebMessageAsString, LPCWSTR)
+    STANDIN_EVENT(WebMessageReceived)
+    STANDIN_UNSUPPORTED_VIEW(CallDevToolsProtocolMethod, LPCWSTR, LPCWSTR,
+                             ICoreWebView2CallDevToolsProtocolMethodCompletedHandler*)
+    STANDIN_UNSUPPORTED_VIEW(get_BrowserProcessId, UINT32*)
+    STANDIN_UNSUPPORTED_VIEW(get_CanGoBack, BOOL*)
+    STANDIN_UNSUPPORTED_VIEW(get_CanGoForward, BOOL*)
+    STANDIN_UNSUPPORTED_VIEW(GoBack)
+    STANDIN_UNSUPPORTED_VIEW(GoForward)
+    STANDIN_UNSUPPORTED_VIEW(GetDevToolsProtocolEventReceiver, LPCWSTR,
+                             ICoreWebView2DevToolsProtocolEventReceiver**)
+    STANDIN_UNSUPPORTED_VIEW(Stop)
+    STANDIN_EVENT(NewWindowRequested)
+    STANDIN_EVENT(DocumentTitleChanged)
     HRESULT STDMETHODCALLTYPE get_DocumentTitle(LPWSTR* title) override;
-    HRESULT STDMETHODCALLTYPE AddHostObjectToScript(LPCWSTR name, VARIANT* object) override;
-    HRESULT STDMETHODCALLTYPE RemoveHostObjectFromScript(LPCWSTR name) override;
-    HRESULT STDMETHODCALLTYPE OpenDevToolsWindow() override;
-    HRESULT STDMETHODCALLTYPE add_ContainsFullScreenElementChanged(
-        ICoreWebView2ContainsFullScreenElementChangedEventHandler* handler,
-        EventRegistrationToken* token) override;
-    HRESULT STDMETHODCALLTYPE
-    remove_ContainsFullScreenElementChanged(EventRegistrationToken token) override;
+    STANDIN_UNSUPPORTED_VIEW(AddHostObjectToScript, LPCWSTR, VARIANT*)
+    STANDIN_UNSUPPORTED_VIEW(RemoveHostObjectFromScript, LPCWSTR)
+    STANDIN_UNSUPPORTED_VIEW(OpenDevToolsWindow)
+    STANDIN_EVENT(ContainsFullScreenElementChanged)
     HRESULT STDMETHODCALLTYPE get_ContainsFullScreenElement(BOOL* value) override;
-    HRESULT STDMETHODCALLTYPE
-    add_WebResourceRequested(ICoreWebView2WebResourceRequestedEventHandler* handler,
-                             EventRegistrationToken* token) override;
-    HRESULT STDMETHODCALLTYPE remove_WebResourceRequested(EventRegistrationToken token) override;
+    STANDIN_EVENT(WebResourceRequested)
     HRESULT STDMETHODCALLTYPE AddWebResourceRequestedFilter(
         const LPCWSTR uri, const COREWEBVIEW2_WEB_RESOURCE_CONTEXT context) override;
-    HRESULT STDMETHODCALLTYPE RemoveWebResourceRequestedFilter(
-        const LPCWSTR uri, const COREWEBVIEW2_WEB_RESOURCE_CONTEXT context) override;
-    HRESULT STDMETHODCALLTYPE
-    add_WindowCloseRequested(ICoreWebView2WindowCloseRequestedEventHandler* handler,
-                             EventRegistrationToken* token) override;
-    HRESULT STDMETHODCALLTYPE remove_WindowCloseRequested(EventRegistrationToken token) override;
+    STANDIN_UNSUPPORTED_VIEW(RemoveWebResourceRequestedFilter, const LPCWSTR,
+                             const COREWEBVIEW2_WEB_RESOURCE_CONTEXT)
+    STANDIN_EVENT(WindowCloseRequested)
 
     // ICoreWebView2_2
-    HRESULT STDMETHODCALLTYPE
-    add_WebResourceResponseReceived(ICoreWebView2WebResourceResponseReceivedEventHandler* handler,
-                                    EventRegistrationToken* token) override;
-    HRESULT STDMETHODCALLTYPE
-    remove_WebResourceResponseReceived(EventRegistrationToken token) override;
-    HRESULT STDMETHODCALLTYPE
-    NavigateWithWebResourceRequest(ICoreWebView2WebResourceRequest* request) override;
-    HRESULT STDMETHODCALLTYPE add_DOMContentLoaded(
-        ICoreWebView2DOMContentLoadedEventHandler* handler, EventRegistrationToken* token) override;
-    HRESULT STDMETHODCALLTYPE remove_DOMContentLoaded(EventRegistrationToken token) override;
-    HRESULT STDMETHODCALLTYPE
-    get_CookieManager(ICoreWebView2CookieManager** cookieManager) override;
-    HRESULT STDMETHODCALLTYPE get_Environment(ICoreWebView2Environment** environment) override;
+    STANDIN_UNSUPPORTED_EVENT(ICoreWebView2_2, WebResourceResponseReceived,
+                              ICoreWebView2WebResourceResponseReceivedEventHandler)
+    STANDIN_UNSUPPORTED(ICoreWebView2_2, NavigateWithWebResourceRequest,
+                        ICoreWebView2WebResourceRequest*)
+    STANDIN_EVENT(DOMContentLoaded)
+    STANDIN_UNSUPPORTED(ICoreWebView2_2, get_CookieManager, ICoreWebView2CookieManager**)
+    STANDIN_UNSUPPORTED(ICoreWebView2_2, get_Environment, ICoreWebView2Environment**)
+#undef STANDIN_UNSUPPORTED_VIEW
+#undef STANDIN_UNSUPPORTED_VIEW_EVENT
 
     // ICoreWebView2_3 to ICoreWebView2_21: not modelled.
-#define STANDIN_UNUSED_SLOT(n)                           \
-    HRESULT STDMETHODCALLTYPE UnusedSlot##n() override { \
-        return Unsupported("ICoreWebView2 slot " #n);    \
-    }
+#define STANDIN_UNUSED_SLOT(n) STANDIN_UNSUPPORTED(ICoreWebView2, UnusedSlot##n)
+#define STANDIN_UNUSED_SLOTS(tens)                                                             \
+    STANDIN_UNUSED_SLOT(tens##0)                                                               \
+    STANDIN_UNUSED_SLOT(tens##1)                                                               \
+    STANDIN_UNUSED_SLOT(tens##2)                                                               \
+    STANDIN_UNUSED_SLOT(tens##3) STANDIN_UNUSED_SLOT(tens##4) STANDIN_UNUSED_SLOT(tens##5)     \
+        STANDIN_UNUSED_SLOT(tens##6) STANDIN_UNUSED_SLOT(tens##7) STANDIN_UNUSED_SLOT(tens##8) \
+            STANDIN_UNUSED_SLOT(tens##9)
     STANDIN_UNUSED_SLOT(68)
     STANDIN_UNUSED_SLOT(69)
-    STANDIN_UNUSED_SLOT(70)
-    STANDIN_UNUSED_SLOT(71)
-    STANDIN_UNUSED_SLOT(72)
-    STANDIN_UNUSED_SLOT(73)
-    STANDIN_UNUSED_SLOT(74)
-    STANDIN_UNUSED_SLOT(75)
-    STANDIN_UNUSED_SLOT(76)
-    STANDIN_UNUSED_SLOT(77)
-    STANDIN_UNUSED_SLOT(78)
-    STANDIN_UNUSED_SLOT(79)
-    STANDIN_UNUSED_SLOT(80)
-    STANDIN_UNUSED_SLOT(81)
-    STANDIN_UNUSED_SLOT(82)
-    STANDIN_UNUSED_SLOT(83)
-    STANDIN_UNUSED_SLOT(84)
-    STANDIN_UNUSED_SLOT(85)
-    STANDIN_UNUSED_SLOT(86)
-    STANDIN_UNUSED_SLOT(87)
-    STANDIN_UNUSED_SLOT(88)
-    STANDIN_UNUSED_SLOT(89)
-    STANDIN_UNUSED_SLOT(90)
-    STANDIN_UNUSED_SLOT(91)
-    STANDIN_UNUSED_SLOT(92)
-    STANDIN_UNUSED_SLOT(93)
-    STANDIN_UNUSED_SLOT(94)
-    STANDIN_UNUSED_SLOT(95)
-    STANDIN_UNUSED_SLOT(96)
-    STANDIN_UNUSED_SLOT(97)
-    STANDIN_UNUSED_SLOT(98)
-    STANDIN_UNUSED_SLOT(99)
-    STANDIN_UNUSED_SLOT(100)
-    STANDIN_UNUSED_SLOT(101)
-    STANDIN_UNUSED_SLOT(102)
-    STANDIN_UNUSED_SLOT(103)
-    STANDIN_UNUSED_SLOT(104)
-    STANDIN_UNUSED_SLOT(105)
-    STANDIN_UNUSED_SLOT(106)
-    STANDIN_UNUSED_SLOT(107)
-    STANDIN_UNUSED_SLOT(108)
-    STANDIN_UNUSED_SLOT(109)
-    STANDIN_UNUSED_SLOT(110)
-    STANDIN_UNUSED_SLOT(111)
-    STANDIN_UNUSED_SLOT(112)
-    STANDIN_UNUSED_SLOT(113)
-    STANDIN_UNUSED_SLOT(114)
-    STANDIN_UNUSED_SLOT(115)
-    STANDIN_UNUSED_SLOT(116)
-    STANDIN_UNUSED_SLOT(117)
-    STANDIN_UNUSED_SLOT(118)
-    STANDIN_UNUSED_SLOT(119)
+    STANDIN_UNUSED_SLOTS(7)
+    STANDIN_UNUSED_SLOTS(8)
+    STANDIN_UNUSED_SLOTS(9)
+    STANDIN_UNUSED_SLOTS(10)
+    STANDIN_UNUSED_SLOTS(11)
     STANDIN_UNUSED_SLOT(120)
     STANDIN_UNUSED_SLOT(121)
     STANDIN_UNUSED_SLOT(122)
+#undef STANDIN_UNUSED_SLOTS
 #undef STANDIN_UNUSED_SLOT
 
     // ICoreWebView2_22
     HRESULT STDMETHODCALLTYPE AddWebResourceRequestedFilterWithRequestSourceKinds(
         const LPCWSTR uri, const COREWEBVIEW2_WEB_RESOURCE_CONTEXT context,
         const COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS sourceKinds) override;
-    HRESULT STDMETHODCALLTYPE RemoveWebResourceRequestedFilterWithRequestSourceKinds(
-        const LPCWSTR uri, const COREWEBVIEW2_WEB_RESOURCE_CONTEXT context,
-        const COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS sourceKinds) override;
+    STANDIN_UNSUPPORTED(ICoreWebView2_22, RemoveWebResourceRequestedFilterWithRequestSourceKinds,
+                        const LPCWSTR, const COREWEBVIEW2_WEB_RESOURCE_CONTEXT,
+                        const COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS)
 
   protected:
     bool Answers(REFIID iid) override;
@@ -607,20 +504,10 @@ class View final : public Object<ICoreWebView2_22> {
   private:
     Microsoft::WRL::ComPtr<Settings> settings_;
     std::vector<Filter> filters_;
-    Registry<ICoreWebView2ContentLoadingEventHandler> contentLoading_{"ContentLoading"};
-    Registry<ICoreWebView2SourceChangedEventHandler> sourceChanged_{"SourceChanged"};
-    Registry<ICoreWebView2HistoryChangedEventHandler> historyChanged_{"HistoryChanged"};
-    Registry<ICoreWebView2NavigationCompletedEventHandler> navigationCompleted_{
-        "NavigationCompleted"};
-    Registry<ICoreWebView2NavigationStartingEventHandler> frameNavigationStarting_{
-        "FrameNavigationStarting"};
-    Registry<ICoreWebView2NavigationCompletedEventHandler> frameNavigationCompleted_{
-        "FrameNavigationCompleted"};
-    Registry<ICoreWebView2ScriptDialogOpeningEventHandler> scriptDialogOpening_{
-        "ScriptDialogOpening"};
-    Registry<ICoreWebView2ProcessFailedEventHandler> processFailed_{"ProcessFailed"};
-    Registry<ICoreWebView2WebResourceResponseReceivedEventHandler> webResourceResponseReceived_{
-        "WebResourceResponseReceived"};
 };
+
+#undef STANDIN_UNSUPPORTED_EVENT
+#undef STANDIN_EVENT
+#undef STANDIN_UNSUPPORTED
 
 }  // namespace tessaly::standin

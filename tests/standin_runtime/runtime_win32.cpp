@@ -8,6 +8,7 @@
 
 #include <charconv>
 #include <map>
+#include <type_traits>
 
 #include "objects_win32.h"
 #include "sha256_win32.h"
@@ -49,11 +50,6 @@ std::wstring ProgramFolder() {
     const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
     std::wstring folder(path, length);
     return folder.substr(0, folder.find_last_of(L'\\') + 1);
-}
-
-std::string Rect(const RECT& r) {
-    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) +
-           "," + std::to_string(r.bottom);
 }
 
 // The host window as Win32 sees it, read after every step.
@@ -128,17 +124,6 @@ bool CreateQueueWindow() {
     return State().messageWindow != nullptr;
 }
 
-std::string OptionText(HRESULT result, LPWSTR value) {
-    std::string text =
-        FAILED(result) ? "error " + Hex32(std::uint32_t(result)) : QuoteOrNull(value);
-    CoTaskMemFree(value);
-    return text;
-}
-
-std::string OptionFlag(HRESULT result, BOOL value) {
-    return FAILED(result) ? "error " + Hex32(std::uint32_t(result)) : std::to_string(value);
-}
-
 template <class Options>
 ComPtr<Options> AskFor(IUnknown* options, const char* name) {
     ComPtr<Options> answered;
@@ -147,63 +132,59 @@ ComPtr<Options> AskFor(IUnknown* options, const char* name) {
     return answered;
 }
 
+// One option, read through its getter: the value, or the getter's failure.
+template <class Options, class Value>
+void LogOption(Options* options, HRESULT (STDMETHODCALLTYPE Options::*get)(Value*),
+               const char* name) {
+    Value value{};
+    const HRESULT result = (options->*get)(&value);
+    std::string text = FAILED(result) ? "error " + Hex32(std::uint32_t(result)) : std::string();
+    if constexpr (std::is_same_v<Value, LPWSTR>) {
+        text = FAILED(result) ? text : QuoteOrNull(value);
+        CoTaskMemFree(value);
+    } else if (SUCCEEDED(result)) {
+        text = std::to_string(value);
+    }
+    Log(std::string("option ") + name + "=" + text);
+}
+
 // Reads every option the program set, the way a runtime does at environment creation.
 void LogOptions(IUnknown* options) {
     if (!options) {
         Log("options null");
         return;
     }
-    if (auto o =
-            AskFor<ICoreWebView2EnvironmentOptions>(options, "ICoreWebView2EnvironmentOptions")) {
-        LPWSTR text = nullptr;
-        HRESULT result = o->get_AdditionalBrowserArguments(&text);
-        Log("option AdditionalBrowserArguments=" + OptionText(result, text));
-        text = nullptr;
-        result = o->get_Language(&text);
-        Log("option Language=" + OptionText(result, text));
-        text = nullptr;
-        result = o->get_TargetCompatibleBrowserVersion(&text);
-        Log("option TargetCompatibleBrowserVersion=" + OptionText(result, text));
-        BOOL flag = FALSE;
-        result = o->get_AllowSingleSignOnUsingOSPrimaryAccount(&flag);
-        Log("option AllowSingleSignOnUsingOSPrimaryAccount=" + OptionFlag(result, flag));
+#define STANDIN_ASK_FOR(Interface) AskFor<Interface>(options, #Interface)
+#define STANDIN_OPTION(Interface, Name) LogOption(o.Get(), &Interface::get_##Name, #Name)
+    if (auto o = STANDIN_ASK_FOR(ICoreWebView2EnvironmentOptions)) {
+        STANDIN_OPTION(ICoreWebView2EnvironmentOptions, AdditionalBrowserArguments);
+        STANDIN_OPTION(ICoreWebView2EnvironmentOptions, Language);
+        STANDIN_OPTION(ICoreWebView2EnvironmentOptions, TargetCompatibleBrowserVersion);
+        STANDIN_OPTION(ICoreWebView2EnvironmentOptions, AllowSingleSignOnUsingOSPrimaryAccount);
     }
-    if (auto o =
-            AskFor<ICoreWebView2EnvironmentOptions2>(options, "ICoreWebView2EnvironmentOptions2")) {
-        BOOL flag = FALSE;
-        const HRESULT result = o->get_ExclusiveUserDataFolderAccess(&flag);
-        Log("option ExclusiveUserDataFolderAccess=" + OptionFlag(result, flag));
+    if (auto o = STANDIN_ASK_FOR(ICoreWebView2EnvironmentOptions2)) {
+        STANDIN_OPTION(ICoreWebView2EnvironmentOptions2, ExclusiveUserDataFolderAccess);
     }
-    if (auto o =
-            AskFor<ICoreWebView2EnvironmentOptions3>(options, "ICoreWebView2EnvironmentOptions3")) {
-        BOOL flag = FALSE;
-        const HRESULT result = o->get_IsCustomCrashReportingEnabled(&flag);
-        Log("option IsCustomCrashReportingEnabled=" + OptionFlag(result, flag));
+    if (auto o = STANDIN_ASK_FOR(ICoreWebView2EnvironmentOptions3)) {
+        STANDIN_OPTION(ICoreWebView2EnvironmentOptions3, IsCustomCrashReportingEnabled);
     }
-    if (auto o =
-            AskFor<ICoreWebView2EnvironmentOptions4>(options, "ICoreWebView2EnvironmentOptions4")) {
+    if (auto o = STANDIN_ASK_FOR(ICoreWebView2EnvironmentOptions4)) {
+        // Only how many: the program registers no scheme.
         UINT32 count = 0;
         ICoreWebView2CustomSchemeRegistration** registrations = nullptr;
         const HRESULT result = o->GetCustomSchemeRegistrations(&count, &registrations);
-        if (FAILED(result)) {
-            Log("option CustomSchemeRegistrations=error " + Hex32(std::uint32_t(result)));
-        } else {
-            Log("option CustomSchemeRegistrations=" + std::to_string(count));
-            for (UINT32 i = 0; registrations && i < count; ++i) {
-                LPWSTR scheme = nullptr;
-                const HRESULT schemeResult = registrations[i]->get_SchemeName(&scheme);
-                Log("option CustomScheme=" + OptionText(schemeResult, scheme));
-                registrations[i]->Release();
-            }
-            CoTaskMemFree(registrations);
+        Log("option CustomSchemeRegistrations=" +
+            (FAILED(result) ? "error " + Hex32(std::uint32_t(result)) : std::to_string(count)));
+        for (UINT32 i = 0; SUCCEEDED(result) && registrations && i < count; ++i) {
+            registrations[i]->Release();
         }
+        CoTaskMemFree(registrations);
     }
-    if (auto o =
-            AskFor<ICoreWebView2EnvironmentOptions5>(options, "ICoreWebView2EnvironmentOptions5")) {
-        BOOL flag = FALSE;
-        const HRESULT result = o->get_EnableTrackingPrevention(&flag);
-        Log("option EnableTrackingPrevention=" + OptionFlag(result, flag));
+    if (auto o = STANDIN_ASK_FOR(ICoreWebView2EnvironmentOptions5)) {
+        STANDIN_OPTION(ICoreWebView2EnvironmentOptions5, EnableTrackingPrevention);
     }
+#undef STANDIN_OPTION
+#undef STANDIN_ASK_FOR
 }
 
 std::string ApartmentName() {
@@ -236,13 +217,10 @@ bool NamedArgument(const Step& step, std::size_t first, const std::string& name,
 }
 
 bool RaiseNavigationStarting(const std::wstring& uri) {
-    auto args = Make<NavigationStartingArgs>(uri, ++State().navigationId);
-    State().view->navigationStarting.Raise(State().view.Get(), args.Get());
+    auto args = Make<NavigationStartingArgs>(uri);
+    State().view->onNavigationStarting.Raise(State().view.Get(), args.Get());
     Log("navigation-starting uri=" + Quote(Utf8(uri)) +
         " cancel=" + std::to_string(args->Cancelled()));
-    if (!args->Cancelled()) {
-        State().source = uri;
-    }
     return !args->Cancelled();
 }
 
@@ -312,37 +290,28 @@ void RaiseRequest(const std::wstring& uri, const std::string* range, int context
     if (range) {
         headers->Set(L"Range", Wide(*range));
     }
-    auto args = Make<WebResourceRequestedArgs>(Make<Request>(uri, headers), context);
-    State().view->webResourceRequested.Raise(State().view.Get(), args.Get());
+    auto args = Make<WebResourceRequestedArgs>(Make<Request>(uri, headers));
+    State().view->onWebResourceRequested.Raise(State().view.Get(), args.Get());
     Response* response = args->GivenResponse();
     if (!response) {
         Log(args->ResponsePut() ? "response null" : "response none");
         return;
     }
-    // Read back through the interface, as a browser would.
-    int status = 0;
-    response->get_StatusCode(&status);
-    LPWSTR reason = nullptr;
-    response->get_ReasonPhrase(&reason);
-    Log("response status=" + std::to_string(status) + " reason=" + QuoteOrNull(reason));
-    CoTaskMemFree(reason);
+    Log("response status=" + std::to_string(response->status) +
+        " reason=" + Quote(Utf8(response->reason)));
     Log("response-headers " +
-        (response->HasHeaderText() ? Quote(Utf8(response->HeaderText())) : std::string("null")));
+        (response->hasHeaders ? Quote(Utf8(response->headers)) : std::string("null")));
     // The runtime reads the body later, on a thread of its own, and keeps the response (and
     // with it the stream) as long as the page.
     ComPtr<Response> kept(response);
     State().keptResponses.emplace_back(kept);
-    Post([kept] {
-        ComPtr<IStream> content;
-        kept->get_Content(content.GetAddressOf());
-        LogBody(content.Get());
-    });
+    Post([kept] { LogBody(kept->content.Get()); });
 }
 
 void RaiseDOMContentLoaded() {
-    auto args = Make<DOMContentLoadedArgs>(State().navigationId);
+    auto args = Make<DOMContentLoadedArgs>();
     Log("dom-content-loaded");
-    State().view->domContentLoaded.Raise(State().view.Get(), args.Get());
+    State().view->onDOMContentLoaded.Raise(State().view.Get(), args.Get());
 }
 
 void StartPage(const Step& step) {
@@ -384,18 +353,13 @@ void RequestStep(const Step& step) {
     RaiseRequest(Wide(step.args[0]), hasRange ? &range : nullptr, *context, source);
 }
 
-void DOMContentLoaded(const Step&) {
-    RaiseDOMContentLoaded();
-}
-
 void NewWindow(const Step& step) {
     if (step.args.size() != 1) {
         return StepError(step, "new-window takes a URI");
     }
     auto args = Make<NewWindowRequestedArgs>(Wide(step.args[0]));
-    State().view->newWindowRequested.Raise(State().view.Get(), args.Get());
-    Log("new-window uri=" + Quote(step.args[0]) + " handled=" + std::to_string(args->Handled()) +
-        (args->NewWindowGiven() ? " new-window=given" : ""));
+    State().view->onNewWindowRequested.Raise(State().view.Get(), args.Get());
+    Log("new-window uri=" + Quote(step.args[0]) + " handled=" + std::to_string(args->Handled()));
 }
 
 void Permission(const Step& step) {
@@ -407,7 +371,7 @@ void Permission(const Step& step) {
         return StepError(step, "unknown permission kind " + step.args[0]);
     }
     auto args = Make<PermissionRequestedArgs>(Wide(step.args[1]), *kind);
-    State().view->permissionRequested.Raise(State().view.Get(), args.Get());
+    State().view->onPermissionRequested.Raise(State().view.Get(), args.Get());
     Log("permission kind=" + PermissionKindName(*kind) + " uri=" + Quote(step.args[1]) +
         " state=" + PermissionStateName(args->StateNow()));
 }
@@ -418,7 +382,7 @@ void Title(const Step& step) {
     }
     State().title = Wide(step.args[0]);
     Log("document-title-changed title=" + Quote(step.args[0]));
-    State().view->documentTitleChanged.Raise(State().view.Get(), Make<EmptyArgs>().Get());
+    State().view->onDocumentTitleChanged.Raise(State().view.Get(), Make<EmptyArgs>().Get());
 }
 
 void Message(const Step& step, bool isString) {
@@ -428,7 +392,7 @@ void Message(const Step& step, bool isString) {
     Log(std::string("web-message source=") + Quote(step.args[0]) +
         (isString ? " string=" : " json=") + Quote(step.args[1]));
     auto args = Make<WebMessageReceivedArgs>(Wide(step.args[0]), Wide(step.args[1]), isString);
-    State().view->webMessageReceived.Raise(State().view.Get(), args.Get());
+    State().view->onWebMessageReceived.Raise(State().view.Get(), args.Get());
 }
 
 void MessageString(const Step& step) {
@@ -445,13 +409,13 @@ void FullscreenElement(const Step& step) {
     }
     State().fullscreenElement = step.args[0] == "1";
     Log("contains-fullscreen-element-changed value=" + step.args[0]);
-    State().view->containsFullScreenElementChanged.Raise(State().view.Get(),
-                                                         Make<EmptyArgs>().Get());
+    State().view->onContainsFullScreenElementChanged.Raise(State().view.Get(),
+                                                           Make<EmptyArgs>().Get());
 }
 
 void CloseRequest(const Step&) {
     Log("window-close-requested");
-    State().view->windowCloseRequested.Raise(State().view.Get(), Make<EmptyArgs>().Get());
+    State().view->onWindowCloseRequested.Raise(State().view.Get(), Make<EmptyArgs>().Get());
 }
 
 void HoldFile(const Step& step) {
@@ -559,14 +523,11 @@ void Memory(const Step& step) {
         " peak-pagefile=" + std::to_string(counters.PeakPagefileUsage));
 }
 
-void WindowStep(const Step&) {}
-
 const std::map<std::string, StepFunction>& Steps() {
     static const std::map<std::string, StepFunction> steps = {
         {"start-page", StartPage},
         {"navigation", Navigation},
         {"request", RequestStep},
-        {"dom-content-loaded", DOMContentLoaded},
         {"new-window", NewWindow},
         {"permission", Permission},
         {"title", Title},
@@ -577,7 +538,6 @@ const std::map<std::string, StepFunction>& Steps() {
         {"hold-file", HoldFile},
         {"sparse-file", SparseFile},
         {"memory", Memory},
-        {"window", WindowStep},
     };
     return steps;
 }
@@ -690,6 +650,11 @@ std::wstring Wide(const std::string& text) {
     std::wstring wide(size_t(size), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), wide.data(), size);
     return wide;
+}
+
+std::string Rect(const RECT& r) {
+    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) +
+           "," + std::to_string(r.bottom);
 }
 
 std::string QuoteOrNull(const wchar_t* text) {

@@ -26,6 +26,8 @@ std::string Utf8(const std::wstring& text);
 std::wstring Wide(const std::string& text);
 // A quoted log value, or null when there is no string at all.
 std::string QuoteOrNull(const wchar_t* text);
+// "left,top,right,bottom".
+std::string Rect(const RECT& r);
 // A copy in task memory, as the runtime hands strings out; null when `text` is null.
 LPWSTR TaskString(const wchar_t* text);
 
@@ -62,10 +64,8 @@ struct Runtime {
 
     // The page as the scenario describes it.
     std::wstring firstNavigation;
-    std::wstring source;
     std::wstring title;
     BOOL fullscreenElement = FALSE;
-    UINT64 navigationId = 0;
     INT64 nextToken = 1;
     std::vector<HANDLE> heldFiles;
     // Every response the program handed over, with its stream, until the scenario ends.

@@ -238,13 +238,18 @@ bool WildcardMatch(std::string_view pattern, std::string_view text) {
     return p == pattern.size();
 }
 
-std::optional<int> PermissionKindFromName(std::string_view name) {
-    for (std::size_t i = 0; i < kPermissionKinds.size(); ++i) {
-        if (kPermissionKinds[i] == name) {
+template <std::size_t N>
+std::optional<int> IndexOf(const std::array<std::string_view, N>& names, std::string_view name) {
+    for (std::size_t i = 0; i < N; ++i) {
+        if (names[i] == name) {
             return int(i);
         }
     }
     return std::nullopt;
+}
+
+std::optional<int> PermissionKindFromName(std::string_view name) {
+    return IndexOf(kPermissionKinds, name);
 }
 
 std::string PermissionKindName(int kind) {
@@ -255,12 +260,7 @@ std::string PermissionKindName(int kind) {
 }
 
 std::optional<int> ResourceContextFromName(std::string_view name) {
-    for (std::size_t i = 0; i < kResourceContexts.size(); ++i) {
-        if (kResourceContexts[i] == name) {
-            return int(i);
-        }
-    }
-    return std::nullopt;
+    return IndexOf(kResourceContexts, name);
 }
 
 std::string PermissionStateName(int state) {
