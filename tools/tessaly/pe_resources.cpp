@@ -323,8 +323,9 @@ PeResourceFile::PeResourceFile(const fs::path& exe) : path_(exe) {
         return rva >= s.virtualAddress &&
                rva < std::uint64_t(s.virtualAddress) + std::max(s.virtualSize, s.rawSize);
     };
-    const auto found = std::find_if(sections_.begin(), sections_.end(),
-                                    [&](const Section& s) { return contains(s, resourceRva); });
+    const auto found =
+        std::find_if(sections_.begin(), sections_.end(),
+                     [&, rva = resourceRva](const Section& s) { return contains(s, rva); });
     if (resourceSize == 0 || found == sections_.end()) {
         throw PeFileError("has no resource section");
     }
