@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs a cross-built Windows program under Wine, headless and quiet, in the project's own prefix.
-# The prefix is made once, under a lock, so parallel test runs do not race to create it.
+# The prefix is made once, under a lock, so parallel test runs do not race to create it; where
+# the machine has one made already (the x86 guest's TESSALY_WINE_PREFIX_TEMPLATE), as a copy.
 set -euo pipefail
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEPREFIX=${WINEPREFIX:-$HOME/.wine-tessaly}
@@ -8,7 +9,10 @@ export WINEPREFIX=${WINEPREFIX:-$HOME/.wine-tessaly}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 (
     flock 9
-    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    if [ ! -f "$WINEPREFIX/system.reg" ] && [ -n "${TESSALY_WINE_PREFIX_TEMPLATE:-}" ]; then
+        mkdir -p "$WINEPREFIX"
+        cp -a "$TESSALY_WINE_PREFIX_TEMPLATE/." "$WINEPREFIX/"
+    elif [ ! -f "$WINEPREFIX/system.reg" ]; then
         wineboot --init >/dev/null 2>&1 || true
         wineserver --wait || true
     fi

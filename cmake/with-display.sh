@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Runs a command with DISPLAY set to a private Xvfb server, which picks a free display number
-# itself. Afterwards stops the server and the Wine processes of WINEPREFIX that used it.
+# itself. Afterwards stops the server and the Wine processes of WINEPREFIX that used it; the server
+# dies with this script even when it is killed.
 set -euo pipefail
 number_file=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
+setpriv --pdeathsig KILL -- Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
 xvfb=$!
 cleanup() {
     if [ -n "${WINEPREFIX:-}" ]; then

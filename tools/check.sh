@@ -1,25 +1,46 @@
 #!/usr/bin/env bash
 # Sets up the machine, builds every preset and runs every test, then runs each fuzzer for a
-# bounded time. Exits non-zero on any failure, a fuzzer's crash included.
-set -euo pipefail
+# bounded time. Every preset runs even when another fails; a summary at the end says, for each,
+# how many tests passed, failed and were skipped, where they ran, why any were skipped and how
+# long it took. Exits non-zero when anything failed, a fuzzer's crash included.
+set -uo pipefail
 cd "$(dirname "$0")/.."
 
-./tools/setup.sh
+./tools/setup.sh || exit 1
 
-for preset in native native-asan win32 win64; do
+summary=build/check-summary
+mkdir -p build
+: >"$summary"
+# record PRESET SECONDS STATUS [JUNIT]: one line of the summary.
+record() {
+    printf '%s\t%s\t%s\t%s\n' "$1" "$2" "$3" "${4:-}" >>"$summary"
+}
+
+for preset in native native-asan native32 win32 win64; do
     echo "== $preset"
-    cmake --preset "$preset" >/dev/null
-    cmake --build --preset "$preset"
-    ctest --preset "$preset" -j2
+    started=$(date +%s)
+    junit=$PWD/build/$preset/ctest-results.xml
+    rm -f "$junit"
+    status=0
+    { cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset"; } || status=$?
+    if [ "$status" -eq 0 ]; then
+        ctest --preset "$preset" -j2 --output-junit "$junit" || status=$?
+    fi
+    record "$preset" $(($(date +%s) - started)) "$status" "$junit"
 done
 
 echo "== fuzz"
-cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz
+started=$(date +%s)
+status=0
+{ cmake --preset fuzz >/dev/null && cmake --build --preset fuzz; } || status=$?
 for target in byte_range_fuzzer request_fuzzer; do
+    [ "$status" -eq 0 ] || break
     corpus="build/fuzz/corpus/$target"
     mkdir -p "$corpus"
     # New inputs go to the first folder; the checked-in seeds are only read.
     "build/fuzz/fuzz/$target" -max_total_time=30 -timeout=10 -print_final_stats=1 \
-        -artifact_prefix="build/fuzz/$target-" "$corpus" "fuzz/seeds/$target"
+        -artifact_prefix="build/fuzz/$target-" "$corpus" "fuzz/seeds/$target" || status=$?
 done
+record fuzz $(($(date +%s) - started)) "$status"
+
+python3 tools/check_summary.py "$summary"

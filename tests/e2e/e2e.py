@@ -22,6 +22,7 @@ import sys
 import threading
 import time
 
+from wine_prefix import make_prefix
 from xvfb import Xvfb
 
 TITLE = "E2E App"
@@ -118,7 +119,7 @@ class Wine:
             fcntl.flock(lock, fcntl.LOCK_EX)
             ready = os.path.join(self.prefix, "tessaly-e2e-ready")
             if not os.path.exists(ready):
-                subprocess.run(["wineboot", "--init"], env=self.env, capture_output=True)
+                make_prefix(self.prefix, self.env)
                 # Wine draws each window's frame itself, so a window's X window has the
                 # window's whole outer size, as on Windows, even with no window manager.
                 subprocess.run(["wine", "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v",

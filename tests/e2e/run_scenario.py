@@ -22,6 +22,7 @@ import sys
 import tempfile
 import time
 
+from wine_prefix import make_prefix
 from xvfb import Xvfb
 
 WINE_ENV = {
@@ -56,12 +57,7 @@ def pristine_prefix(work_dir):
         ready = os.path.join(prefix, ".tessaly-ready")
         if not os.path.exists(ready):
             shutil.rmtree(prefix, ignore_errors=True)
-            env = wine_env(prefix)
-            subprocess.run(["wineboot", "--init"], env=env, stdout=subprocess.DEVNULL,
-                           stderr=subprocess.DEVNULL, check=False)
-            subprocess.run(["wineserver", "-w"], env=env, check=False)
-            if not os.path.exists(os.path.join(prefix, "user.reg")):
-                raise RuntimeError("wineboot made no prefix in " + prefix)
+            make_prefix(prefix, wine_env(prefix))
             open(ready, "w").close()
     return prefix
 

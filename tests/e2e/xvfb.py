@@ -5,12 +5,16 @@ import subprocess
 
 
 class Xvfb:
-    """An X server of its own on the first free display, as Xvfb itself picks it."""
+    """An X server of its own on the first free display, as Xvfb itself picks it.
+
+    The server dies with the process that started it, however that ends (an exception before
+    stop(), or a test runner's kill at its time limit), so none is ever left behind.
+    """
 
     def __init__(self, screen):
         read_end, write_end = os.pipe()
         self.process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", screen, "-nolisten", "tcp"],
+            ["setpriv", "--pdeathsig", "KILL", "--", "Xvfb", "-displayfd", str(write_end), "-screen", "0", screen, "-nolisten", "tcp"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
         number = b""

@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# The test x86_guest (cmake/X86Guest.cmake): runs the 32-bit Windows program's tests in the x86
+# guest, all in one boot, and leaves each one's result for it in JOB/results.
+#
+#   x86-guest-run.sh SOURCE_DIR BUILD_DIR JOB
+#
+# Makes the guest first if this machine has none of the current recipe. The guest sees the
+# source and build folders at the same paths as here, through throw-away overlays on read-only
+# shares, and runs the same ctest command as the one that runs this test, so the same tests run
+# there. No guest: exit 77 (skipped), with the reason, which every other test then reports.
+set -euo pipefail
+[ -z "${TESSALY_IN_X86_GUEST:-}" ] || exit 0  # the guest's own ctest runs this test too
+source_dir=$1
+build_dir=$2
+job=$3
+scripts=$source_dir/tools/x86-guest
+
+rm -rf "$job"
+mkdir -p "$job/results"
+started=$(date +%s)
+if ! "$scripts/make-image.sh" >"$job/make.log" 2>&1; then
+    { echo "Skipped: no x86 guest could be made on this machine:"; tail -n 5 "$job/make.log"; } |
+        tee "$job/results/skipped"
+    exit 77
+fi
+made=$(date +%s)
+
+# The ctest command that runs this test, with its arguments and folder; run alone, every test.
+ctest_args=(--test-dir "$build_dir")
+ctest_dir=$build_dir
+if [ "$(cat "/proc/$PPID/comm" 2>/dev/null)" = ctest ]; then
+    mapfile -d '' ctest_args <"/proc/$PPID/cmdline"
+    ctest_args=("${ctest_args[@]:1}")
+    ctest_dir=$(readlink "/proc/$PPID/cwd")
+fi
+
+{
+    echo 'set -e'
+    echo 'overlay() {  # TAG PATH: the read-only share TAG at PATH, with writes kept in the guest'
+    echo '    mkdir -p "/mnt/$1" "$2" "/var/tmp/$1/upper" "/var/tmp/$1/work"'
+    echo '    mount -t 9p -o trans=virtio,version=9p2000.L,msize=524288,ro "$1" "/mnt/$1"'
+    echo '    mount -t overlay overlay -o "lowerdir=/mnt/$1,upperdir=/var/tmp/$1/upper,workdir=/var/tmp/$1/work" "$2"'
+    echo '}'
+    printf 'overlay source %q\n' "$source_dir"
+    printf 'overlay build %q\n' "$build_dir"
+    printf 'mount --bind /mnt/job %q\n' "$job"
+    printf 'cd %q\n' "$ctest_dir"
+    echo 'export TESSALY_IN_X86_GUEST=1 TESSALY_WINE_PREFIX_TEMPLATE=/root/.wine-tessaly'
+    printf 'exec ctest'
+    printf ' %q' "${ctest_args[@]}"
+    echo
+} >"$job/job.sh"
+
+echo "x86 guest: running: ctest ${ctest_args[*]}"
+status=0
+"$scripts/boot.sh" --share "source=$source_dir" --share "build=$build_dir" --timeout 2700 "$job" ||
+    status=$?
+cat "$job/job.out" 2>/dev/null || true
+echo "x86 guest: made or found in $((made - started)) s, tests run in $(($(date +%s) - made)) s"
+# The tests' own failures are theirs to report; this one fails when the guest did not run them.
+[ -f "$job/job.status" ] || { echo "The x86 guest did not finish (status $status)"; exit 1; }
