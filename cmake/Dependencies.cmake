@@ -43,6 +43,14 @@ if(CMAKE_CROSSCOMPILING AND WIN32)
     if(NOT EXISTS ${TESSALY_BROTLI_SOURCE}/c/dec/decode.c)
         message(FATAL_ERROR "brotli's source not found in ${TESSALY_BROTLI_SOURCE}: run tools/setup.sh")
     endif()
+    # A tree unpacked before tools/brotli-block-switch.patch, or any upstream release up to 1.2.0,
+    # lacks the check of Debian's security update and would build without complaint.
+    file(STRINGS ${TESSALY_BROTLI_SOURCE}/c/dec/decode.c brotli_block_switch_check
+        REGEX "BROTLI_FAILURE\\(BROTLI_DECODER_ERROR_FORMAT_BLOCK_SWITCH\\)")
+    if(NOT brotli_block_switch_check)
+        message(FATAL_ERROR "brotli's decoder in ${TESSALY_BROTLI_SOURCE} lacks the block-switch "
+            "check of Debian's security update: run tools/setup.sh")
+    endif()
     file(GLOB brotli_sources ${TESSALY_BROTLI_SOURCE}/c/common/*.c ${TESSALY_BROTLI_SOURCE}/c/dec/*.c)
     add_library(tessaly_brotlidec STATIC ${brotli_sources})
     target_include_directories(tessaly_brotlidec SYSTEM PUBLIC ${TESSALY_BROTLI_SOURCE}/c/include)

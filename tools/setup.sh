@@ -19,7 +19,7 @@ apt-get install -y -qq --no-install-recommends \
   wine wine32 wine64 \
   xvfb xdotool imagemagick x11-utils python3 python3-websocket chromium ca-certificates \
   openbox osslsigncode nsis icoutils openssl \
-  zlib1g-dev libbrotli-dev libz-mingw-w64-dev brotli gzip curl \
+  zlib1g-dev libbrotli-dev libz-mingw-w64-dev brotli gzip curl patch \
   >/dev/null
 
 # brotli's decoder for the Windows program is built from source: Debian ships no mingw-w64 build.
