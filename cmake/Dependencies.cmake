@@ -33,14 +33,23 @@ endif()
 # zlib and brotli's decoder: the content server hands pre-compressed builds to the browser
 # decoded. Natively they are Debian's libraries; for Windows, zlib is Debian's mingw-w64 build
 # (linked statically, as the program imports only system DLLs), and brotli's decoder is built
-# from Debian's source package, which tools/setup.sh unpacks into TESSALY_BROTLI_SOURCE.
+# from brotli's upstream tarball in Debian's pool, which tools/fetch-brotli-source.sh unpacks
+# into TESSALY_BROTLI_SOURCE.
 add_library(tessaly_decompress INTERFACE)
 if(CMAKE_CROSSCOMPILING AND WIN32)
     find_library(TESSALY_ZLIB_STATIC NAMES libz.a REQUIRED)
     set(TESSALY_BROTLI_SOURCE /usr/local/src/tessaly/brotli-1.0.9 CACHE PATH
-        "Debian's brotli source package, unpacked")
+        "brotli's source, as tools/fetch-brotli-source.sh unpacks it")
     if(NOT EXISTS ${TESSALY_BROTLI_SOURCE}/c/dec/decode.c)
         message(FATAL_ERROR "brotli's source not found in ${TESSALY_BROTLI_SOURCE}: run tools/setup.sh")
+    endif()
+    # A tree unpacked before tools/brotli-block-switch.patch, or any upstream release up to 1.2.0,
+    # lacks the check of Debian's security update and would build without complaint.
+    file(STRINGS ${TESSALY_BROTLI_SOURCE}/c/dec/decode.c brotli_block_switch_check
+        REGEX "BROTLI_FAILURE\\(BROTLI_DECODER_ERROR_FORMAT_BLOCK_SWITCH\\)")
+    if(NOT brotli_block_switch_check)
+        message(FATAL_ERROR "brotli's decoder in ${TESSALY_BROTLI_SOURCE} lacks the block-switch "
+            "check of Debian's security update: run tools/setup.sh")
     endif()
     file(GLOB brotli_sources ${TESSALY_BROTLI_SOURCE}/c/common/*.c ${TESSALY_BROTLI_SOURCE}/c/dec/*.c)
     add_library(tessaly_brotlidec STATIC ${brotli_sources})

@@ -34,24 +34,10 @@ apt-get install -y -qq --no-install-recommends \
   wine wine64 "${wine_packages[@]}" \
   xvfb xdotool imagemagick x11-utils python3 python3-websocket chromium ca-certificates \
   openbox osslsigncode nsis icoutils openssl \
-  zlib1g-dev libbrotli-dev libz-mingw-w64-dev brotli gzip dpkg-dev \
+  zlib1g-dev libbrotli-dev libz-mingw-w64-dev brotli gzip curl patch \
   >/dev/null
 
-# brotli's decoder for the Windows program is built from Debian's own source package (Debian
-# ships no mingw-w64 build of it); apt-get source needs the source lines.
-if [ ! -f /etc/apt/sources.list.d/debian-src.sources ]; then
-  cat >/etc/apt/sources.list.d/debian-src.sources <<'SOURCES'
-Types: deb-src
-URIs: http://deb.debian.org/debian
-Suites: bookworm bookworm-updates
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-SOURCES
-  apt-get update -qq
-fi
-if [ ! -f /usr/local/src/tessaly/brotli-1.0.9/c/dec/decode.c ]; then
-  mkdir -p /usr/local/src/tessaly
-  (cd /usr/local/src/tessaly && apt-get source -qq brotli=1.0.9-2 >/dev/null)
-fi
+# brotli's decoder for the Windows program is built from source: Debian ships no mingw-w64 build.
+"$(dirname "$0")/fetch-brotli-source.sh"
 
 echo "setup: done"
