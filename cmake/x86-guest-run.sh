@@ -19,7 +19,7 @@ rm -rf "$job"
 mkdir -p "$job/results"
 started=$(date +%s)
 if ! "$scripts/make-image.sh" >"$job/make.log" 2>&1; then
-    { echo "Skipped: no x86 guest could be made on this machine:"; tail -n 5 "$job/make.log"; } |
+    echo "Skipped: no x86 guest could be made here: $(tail -n 1 "$job/make.log") (see $job/make.log)" |
         tee "$job/results/skipped"
     exit 77
 fi
@@ -32,21 +32,29 @@ if [ "$(cat "/proc/$PPID/comm" 2>/dev/null)" = ctest ]; then
     mapfile -d '' ctest_args <"/proc/$PPID/cmdline"
     ctest_args=("${ctest_args[@]:1}")
     ctest_dir=$(readlink "/proc/$PPID/cwd")
+    # ctest has moved into the build folder by now; presets are found in the source folder.
+    case " ${ctest_args[*]}" in *" --preset"*) ctest_dir=$source_dir ;; esac
 fi
 
 {
     echo 'set -e'
     echo 'overlay() {  # TAG PATH: the read-only share TAG at PATH, with writes kept in the guest'
     echo '    mkdir -p "/mnt/$1" "$2" "/var/tmp/$1/upper" "/var/tmp/$1/work"'
-    echo '    mount -t 9p -o trans=virtio,version=9p2000.L,msize=524288,ro "$1" "/mnt/$1"'
+    echo '    mount -t 9p -o trans=virtio,version=9p2000.L,msize=524288,cache=loose,ro "$1" "/mnt/$1"'
     echo '    mount -t overlay overlay -o "lowerdir=/mnt/$1,upperdir=/var/tmp/$1/upper,workdir=/var/tmp/$1/work" "$2"'
     echo '}'
     printf 'overlay source %q\n' "$source_dir"
     printf 'overlay build %q\n' "$build_dir"
     printf 'mount --bind /mnt/job %q\n' "$job"
     printf 'cd %q\n' "$ctest_dir"
-    echo 'export TESSALY_IN_X86_GUEST=1 TESSALY_WINE_PREFIX_TEMPLATE=/root/.wine-tessaly'
-    printf 'exec ctest'
+    # Wine names files in the locale's encoding: UTF-8, as on the build machine.
+    echo 'export LANG=C.UTF-8 TESSALY_IN_X86_GUEST=1 TESSALY_WINE_PREFIX_TEMPLATE=/root/wine-template'
+    # The unit tests' prefix (cmake/wine-run.sh), with one Wine server for all of them: started
+    # anew for each test, with Wine's services, it would cost each one seconds under emulation.
+    echo 'export WINEPREFIX=/root/wine-tests'
+    echo 'cp -a "$TESSALY_WINE_PREFIX_TEMPLATE" "$WINEPREFIX"'
+    echo 'wineserver --persistent'
+    printf 'ctest'
     printf ' %q' "${ctest_args[@]}"
     echo
 } >"$job/job.sh"

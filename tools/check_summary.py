@@ -24,14 +24,19 @@ def read_tests(junit):
         return []
     tests = []
     for case in suite.iter("testcase"):
-        if case.find("failure") is not None or case.find("error") is not None:
-            outcome = "failed"
-        elif case.find("skipped") is not None or case.get("status") in ("notrun", "disabled"):
-            outcome = "skipped"
-        else:
-            outcome = "passed"
         output = (case.findtext("system-out") or "").strip().splitlines()
-        tests.append((case.get("name"), outcome, output[0] if output else ""))
+        note = output[0] if output else ""
+        skipped = case.find("skipped")
+        if case.get("status") == "run":
+            outcome = "passed"
+        elif skipped is not None and skipped.get("message", "").startswith("SKIP_"):
+            outcome = "skipped"  # the test itself said it could not run here, and why
+        else:
+            # Failed, or never run (a missing file, a failed fixture): either way, not passed.
+            outcome = "failed"
+            if skipped is not None:
+                note = "not run: %s. %s" % (skipped.get("message"), note)
+        tests.append((case.get("name"), outcome, note))
     return tests
 
 

@@ -20,7 +20,7 @@ set -euo pipefail
 version=1.0.9
 tarball=brotli_${version}.orig.tar.gz
 sha256=f9e8d81d0405ba66d181529af42a3354f838c939095ff99930da6aa9cdf6fe46
-mirror=${TESSALY_DEBIAN_MIRROR:-http://deb.debian.org/debian}
+mirror=$("$(dirname "$0")/debian-mirror.sh")
 dest=${1:-/usr/local/src/tessaly}
 tree=$dest/brotli-$version
 fix=$(dirname "$0")/brotli-block-switch.patch

@@ -6,14 +6,16 @@ import subprocess
 
 
 def make_prefix(prefix, env):
-    """Makes a new Wine prefix at `prefix` for Wine run with `env`.
+    """Makes a Wine prefix at `prefix` for Wine run with `env`, or brings one there up to date.
 
-    wineboot takes about a minute under emulation, so where the machine has a prefix made once
-    already (the x86 guest names it in TESSALY_WINE_PREFIX_TEMPLATE), a copy of it is used.
+    wineboot takes a minute or more under emulation, so where the machine has a prefix made once
+    already (the x86 guest names it in TESSALY_WINE_PREFIX_TEMPLATE), a copy of it replaces
+    whatever is at `prefix`.
     """
     template = os.environ.get("TESSALY_WINE_PREFIX_TEMPLATE")
     if template:
-        shutil.copytree(template, prefix, symlinks=True, dirs_exist_ok=True)
+        shutil.rmtree(prefix, ignore_errors=True)
+        shutil.copytree(template, prefix, symlinks=True)
     else:
         subprocess.run(["wineboot", "--init"], env=env, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL, check=False)

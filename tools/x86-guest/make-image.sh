@@ -13,13 +13,15 @@ exec 9>"$x86_guest_root/.lock"
 flock 9
 [ -f "$x86_guest_dir/ready" ] && exit 0
 
-mirror=http://deb.debian.org/debian
+mirror=$("$x86_guest_scripts/../debian-mirror.sh")
+security_mirror=$("$x86_guest_scripts/../debian-mirror.sh" bookworm-security)
 # What the Windows tests run in the guest: Wine and an X server, the harnesses' Python and X
 # tools, the outside readers of a packed program, the build machine's tessaly (its libraries,
 # osslsigncode and makensis) and ctest, which runs the tests there as on the build machine.
 packages=(
     linux-image-amd64 wine wine32:i386 wine64 xvfb xauth x11-utils xdotool python3 imagemagick icoutils
-    binutils-mingw-w64-i686 osslsigncode openssl nsis libzip4 libbrotli1 zlib1g cmake
+    binutils-mingw-w64-i686 osslsigncode openssl nsis libzip4 libbrotli1 libssl3 libcpp-httplib0.11
+    cmake
 )
 
 started=$(date +%s)
@@ -46,7 +48,7 @@ printf '%s\n' virtio_pci virtio_blk ext4 >>"$rootfs/etc/initramfs-tools/modules"
 cat >"$rootfs/etc/apt/sources.list" <<SOURCES
 deb $mirror bookworm main
 deb $mirror bookworm-updates main
-deb http://deb.debian.org/debian-security bookworm-security main
+deb $security_mirror bookworm-security main
 SOURCES
 mount -t proc proc "$rootfs/proc"
 mount -t sysfs sysfs "$rootfs/sys"
@@ -71,11 +73,16 @@ echo "x86 guest: image of $size_mb MB"
 mke2fs -q -t ext4 -d "$rootfs" -L tessaly-guest "$x86_guest_dir/rootfs.ext4" "${size_mb}M"
 rm -rf "$rootfs"
 
-# The Wine prefix the tests start from, made once into the image.
+# The Wine prefix the tests start from, made once into the image. Now and then the first
+# wineboot of a new system stops at once ("could not load kernel32.dll"); a second one works.
 echo "x86 guest: first boot, making the Wine prefix"
 cat >"$work/job.sh" <<'JOB'
-export WINEPREFIX=/root/.wine-tessaly WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
-wineboot --init && wineserver --wait && test -f "$WINEPREFIX/system.reg"
+export WINEPREFIX=/root/wine-template WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
+for attempt in 1 2; do
+    rm -rf "$WINEPREFIX"
+    wineboot --init && wineserver --wait && test -f "$WINEPREFIX/system.reg" && exit 0
+done
+exit 1
 JOB
 "$x86_guest_scripts/boot.sh" --guest "$x86_guest_dir" --writable --timeout 900 "$work" ||
     { echo "x86 guest: the first boot failed:" >&2; tail -n 20 "$work/job.out" "$work/console.log" >&2; exit 1; }
