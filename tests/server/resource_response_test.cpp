@@ -8,6 +8,7 @@
 #include "answer_body.h"
 #include "base/text.h"
 #include "gzip.h"
+#include "maps_past_4gib.h"
 #include "recording_file_access.h"
 #include "temp_folder.h"
 
@@ -462,8 +463,6 @@ TEST_F(AnswerTest, ServesAnySpanOfFilesOf2GiBAndMore) {
     };
     expectSpan(u"bytes=2147483646-2147483651", u"2147483646-2147483651", "<2^31>");
     expectSpan(u"bytes=4294967293-4294967298", u"4294967293-4294967298", "<2^32>");
-    expectSpan(u"bytes=-3", u"5368709124-5368709126", "end");
-    expectSpan(u"bytes=5368709120-", u"5368709120-5368709126", std::string(4, '\0') + "end");
     const ResourceResponse first = Answer(u"huge.webm", u"bytes=0-");
     EXPECT_EQ(
         JoinHeaderLines(first.headerLines),
@@ -482,6 +481,12 @@ TEST_F(AnswerTest, ServesAnySpanOfFilesOf2GiBAndMore) {
     const ResourceResponse whole = Answer(u"huge.webm");
     EXPECT_EQ(whole.status, 200);
     EXPECT_EQ(JoinHeaderLines(whole.headerLines), kClipHeaders + u"\nContent-Length: 5368709127");
+
+    if (!test::SystemMapsPast4GiB(root_.path())) {
+        GTEST_SKIP() << "this system's own views cannot reach past 4 GiB";
+    }
+    expectSpan(u"bytes=-3", u"5368709124-5368709126", "end");
+    expectSpan(u"bytes=5368709120-", u"5368709120-5368709126", std::string(4, '\0') + "end");
 }
 
 TEST(PercentUnescape, DecodesUtf8WhereItIsWellFormedAndSingleUnitsElsewhere) {
