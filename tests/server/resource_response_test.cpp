@@ -489,6 +489,33 @@ TEST_F(AnswerTest, ServesAnySpanOfFilesOf2GiBAndMore) {
     expectSpan(u"bytes=5368709120-", u"5368709120-5368709126", std::string(4, '\0') + "end");
 }
 
+// A build file that decodes to just past 4 GiB: 4096 gzip members of 1 MiB of zeros, then one of
+// "end". Its decoded lengths and positions count in 64 bits, also where size_t is 32 bits; a
+// length cut to 32 bits would be 3 bytes. Nothing here decodes the 4 GiB.
+TEST(DecodedReader, CountsDecodedBytesPast4GiB) {
+    const std::string member = test::Gzipped(std::string(std::size_t{1} << 20, '\0'));
+    std::string gzipped;
+    for (int i = 0; i < 4096; ++i) {
+        gzipped += member;
+    }
+    gzipped += test::Gzipped("end");
+    RecordingFileAccess files;
+    files.Add(u"game.data.gz", gzipped);
+    MappedFileCache cache(files);
+    constexpr std::uint64_t kDecoded = (std::uint64_t{1} << 32) + 3;
+    DecodedReader reader(cache.GetMappedFile(u"game.data.gz", u"game.data.gz"), Compression::Gzip,
+                         {0, kDecoded - 1});
+
+    std::string bytes(100, 'x');
+    const auto read = [&] {
+        return reader.Read(reinterpret_cast<std::byte*>(bytes.data()), bytes.size());
+    };
+    EXPECT_EQ(read(), 100u);
+    EXPECT_EQ(bytes, std::string(100, '\0'));
+    reader.Seek(kDecoded);
+    EXPECT_EQ(read(), 0u);
+}
+
 TEST(PercentUnescape, DecodesUtf8WhereItIsWellFormedAndSingleUnitsElsewhere) {
     struct Case {
         std::u16string escaped;
