@@ -35,6 +35,8 @@ apt-get install -y -qq --no-install-recommends \
   xvfb xdotool imagemagick x11-utils python3 python3-websocket chromium ca-certificates \
   openbox osslsigncode nsis icoutils openssl \
   zlib1g-dev libbrotli-dev libz-mingw-w64-dev brotli gzip curl patch \
+  g++-multilib qemu-user-static zlib1g-dev:i386 libbrotli-dev:i386 libzip-dev:i386 \
+  libssl-dev:i386 libcpp-httplib-dev:i386 \
   >/dev/null
 
 # brotli's decoder for the Windows program is built from source: Debian ships no mingw-w64 build.

@@ -148,6 +148,41 @@ TEST(SpanReader, ViewsLargeFilesOneWindowAtATime) {
     EXPECT_TRUE(CanViewSpanStart(*smallFile, {first, first}));
 }
 
+// Offsets and lengths past 4 GiB stay 64-bit all the way to the view, also where size_t is 32
+// bits: a file of 4.5 GiB made up in memory.
+TEST(SpanReader, ReadsAnySpanOfAFileOfMoreThan4GiB) {
+    constexpr std::uint64_t k4GiB = std::uint64_t{1} << 32;
+    constexpr std::uint64_t kSize = k4GiB + k4GiB / 8 + 7;
+    RecordingFileAccess files;
+    files.AddMadeUp(u"huge", kSize);
+    MappedFileCache cache(files);
+    const auto huge = cache.GetMappedFile(u"huge", u"huge");
+    ASSERT_TRUE(huge);
+    EXPECT_EQ(huge->size(), kSize);
+
+    const struct {
+        ByteRange span;
+        std::uint64_t position;  // where reading starts in the span
+        std::size_t count;
+    } cases[] = {
+        // A span that starts past 4 GiB, in two windows.
+        {{kSize - 2 * kReadWindow, kSize - 1}, 0, 2 * kReadWindow},
+        // A position past 4 GiB in a span of more than 4 GiB.
+        {{3, kSize - 1}, k4GiB + 1000, 100},
+    };
+    for (const auto& c : cases) {
+        SpanReader reader(huge, c.span);
+        reader.Seek(c.position);
+        const std::string label = std::to_string(c.span.first) + "+" + std::to_string(c.position);
+        EXPECT_EQ(reader.size(), c.span.count()) << label;
+        std::string bytes(c.count, '\0');
+        EXPECT_EQ(reader.Read(reinterpret_cast<std::byte*>(bytes.data()), c.count), c.count)
+            << label;
+        EXPECT_EQ(bytes, RecordingFileAccess::MadeUpBytes(c.span.first + c.position, c.count))
+            << label;
+    }
+}
+
 TEST(SpanReader, ReadsRealFilesWithThePlatformsOwnCalls) {
     test::TempFolder folder;
     const std::string clip = Pattern(5000);

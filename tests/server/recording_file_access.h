@@ -17,6 +17,19 @@ class RecordingFileAccess : public FileAccess {
     explicit RecordingFileAccess(FileAccess* real = nullptr) : real_(real) {}
 
     void Add(const std::u16string& path, std::string bytes) { files_[path] = std::move(bytes); }
+    // A file of any size, larger than the address space if need be, whose bytes are made up as
+    // they are viewed: MadeUpBytes(offset, count).
+    void AddMadeUp(const std::u16string& path, std::uint64_t size) { madeUp_[path] = size; }
+
+    // Byte N of a made-up file is N % 251: 2^32 is no multiple of 251, so a view from an offset
+    // cut to 32 bits shows other bytes.
+    static std::string MadeUpBytes(std::uint64_t offset, std::size_t count) {
+        std::string bytes(count, '\0');
+        for (std::size_t i = 0; i < count; ++i) {
+            bytes[i] = char((offset + i) % 251);
+        }
+        return bytes;
+    }
 
     FileStatus Status(const std::u16string& path) override {
         statusPaths.push_back(path);
@@ -25,6 +38,8 @@ class RecordingFileAccess : public FileAccess {
             status = real_->Status(path);
         } else if (const auto file = files_.find(path); file != files_.end()) {
             status = {FileKind::RegularFile, file->second.size()};
+        } else if (const auto madeUp = madeUp_.find(path); madeUp != madeUp_.end()) {
+            status = {FileKind::RegularFile, madeUp->second};
         }
         if (status.kind == FileKind::RegularFile) {
             status.size += shrinkBy;
@@ -39,6 +54,9 @@ class RecordingFileAccess : public FileAccess {
         }
         if (real_) {
             return real_->Open(path);
+        }
+        if (const auto madeUp = madeUp_.find(path); madeUp != madeUp_.end()) {
+            return FileMapping{++handles_, kMadeUp, madeUp->second};
         }
         const auto file = files_.find(path);
         if (file == files_.end() || file->second.empty()) {
@@ -61,7 +79,9 @@ class RecordingFileAccess : public FileAccess {
         }
         // A copy of its own, as a real view is memory apart from every other view.
         const auto* bytes = reinterpret_cast<const std::string*>(file.mapping);
-        auto view = std::make_unique<std::string>(bytes->substr(std::size_t(offset), length));
+        auto view = std::make_unique<std::string>(file.mapping == kMadeUp
+                                                      ? MadeUpBytes(offset, length)
+                                                      : bytes->substr(std::size_t(offset), length));
         const auto* data = reinterpret_cast<const std::byte*>(view->data());
         views_[data] = std::move(view);
         return data;
@@ -102,8 +122,11 @@ class RecordingFileAccess : public FileAccess {
     std::vector<std::uintptr_t> closed;
 
   private:
+    static constexpr std::uintptr_t kMadeUp = 0;  // the mapping handle of a made-up file
+
     FileAccess* real_;
     std::map<std::u16string, std::string> files_;
+    std::map<std::u16string, std::uint64_t> madeUp_;
     std::map<const std::byte*, std::unique_ptr<std::string>> views_;
     std::uintptr_t handles_ = 0;
 };

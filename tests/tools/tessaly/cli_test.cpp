@@ -19,9 +19,14 @@ struct Outcome {
     std::string output;  // standard output and standard error
 };
 
-// The program run with `arguments`, each passed on as it is.
+// The program run with `arguments`, each passed on as it is; in the emulator that runs this
+// build's programs, when it has one.
 Outcome Tessaly(const std::vector<std::string>& arguments) {
-    std::string command = "'" TESSALY_TOOL "'";
+    std::string command;
+    if (const std::string emulator = TESSALY_TOOL_EMULATOR; !emulator.empty()) {
+        command.append("'").append(emulator).append("' ");
+    }
+    command.append("'" TESSALY_TOOL "'");
     for (const std::string& argument : arguments) {
         command.append(" '").append(argument).append("'");
     }
