@@ -31,9 +31,10 @@ function(tessaly_add_x86_guest_run)
     if(NOT TESSALY_X86_TESTS_IN_GUEST)
         return()
     endif()
+    # The guest dies with ctest, even when ctest itself is stopped.
     add_test(NAME x86_guest
-        COMMAND ${PROJECT_SOURCE_DIR}/cmake/x86-guest-run.sh ${PROJECT_SOURCE_DIR}
-                ${CMAKE_BINARY_DIR} ${TESSALY_X86_GUEST_JOB})
+        COMMAND setpriv --pdeathsig KILL -- ${PROJECT_SOURCE_DIR}/cmake/x86-guest-run.sh
+                ${PROJECT_SOURCE_DIR} ${CMAKE_BINARY_DIR} ${TESSALY_X86_GUEST_JOB})
     # Making the guest on a fresh machine takes minutes; the runs take most of the time.
     set_tests_properties(x86_guest PROPERTIES FIXTURES_SETUP x86_guest SKIP_RETURN_CODE 77
                          TIMEOUT 3000)

@@ -38,6 +38,8 @@ fi
 
 {
     echo 'set -e'
+    echo '# Wine prefixes and what the tests write go to the scratch disk: a prefix is over 1 GB.'
+    echo 'mkfs.ext4 -q /dev/vdb && mount /dev/vdb /var/tmp'
     echo 'overlay() {  # TAG PATH: the read-only share TAG at PATH, with writes kept in the guest'
     echo '    mkdir -p "/mnt/$1" "$2" "/var/tmp/$1/upper" "/var/tmp/$1/work"'
     echo '    mount -t 9p -o trans=virtio,version=9p2000.L,msize=524288,cache=loose,ro "$1" "/mnt/$1"'
@@ -51,9 +53,10 @@ fi
     echo 'export LANG=C.UTF-8 TESSALY_IN_X86_GUEST=1 TESSALY_WINE_PREFIX_TEMPLATE=/root/wine-template'
     # The unit tests' prefix (cmake/wine-run.sh), with one Wine server for all of them: started
     # anew for each test, with Wine's services, it would cost each one seconds under emulation.
-    echo 'export WINEPREFIX=/root/wine-tests'
+    echo 'export WINEPREFIX=/var/tmp/wine-tests'
     echo 'cp -a "$TESSALY_WINE_PREFIX_TEMPLATE" "$WINEPREFIX"'
     echo 'wineserver --persistent'
+    echo 'wine cmd /c exit >/dev/null 2>&1 </dev/null  # starts Wine services once, for all'
     printf 'ctest'
     printf ' %q' "${ctest_args[@]}"
     echo
@@ -61,7 +64,8 @@ fi
 
 echo "x86 guest: running: ctest ${ctest_args[*]}"
 status=0
-"$scripts/boot.sh" --share "source=$source_dir" --share "build=$build_dir" --timeout 2700 "$job" ||
+setpriv --pdeathsig KILL -- "$scripts/boot.sh" --share "source=$source_dir" \
+    --share "build=$build_dir" --timeout 2700 "$job" ||
     status=$?
 cat "$job/job.out" 2>/dev/null || true
 echo "x86 guest: made or found in $((made - started)) s, tests run in $(($(date +%s) - made)) s"

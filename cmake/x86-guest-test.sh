@@ -7,14 +7,17 @@
 # build machine shares with the guest. On the build machine, after the test x86_guest has run
 # them all there, prints what the guest kept for NAME and ends as the test ended there; skipped
 # (77) when no guest could be made, with the reason.
-set -uo pipefail
+set -u
 name=$1
 results=$2
 shift 2
 
 if [ -n "${TESSALY_IN_X86_GUEST:-}" ]; then
-    "$@" 2>&1 | tee "$results/$name.out"
-    status=${PIPESTATUS[0]}
+    # Into a file, not a pipe: Wine's services, which the first Wine program of a prefix starts,
+    # keep its output open long after it has ended.
+    status=0
+    "$@" >"$results/$name.out" 2>&1 </dev/null || status=$?
+    cat "$results/$name.out"
     echo "$status" >"$results/$name.status"
     exit "$status"
 fi

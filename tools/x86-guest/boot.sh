@@ -6,6 +6,8 @@
 #
 # DIR is the guest's folder, by default the one of the current recipe (common.sh).
 # JOB_DIR is shared with the guest under the tag "job"; --share shares another folder read-only.
+# The guest also gets an empty disk of 64 GiB (/dev/vdb) for its job to format and fill, thrown
+# away afterwards, so what the job writes never meets the limits of the system's own disk.
 # The image is booted as a snapshot, so every run starts from the same machine, unless
 # --writable (only the guest's maker uses it). QEMU runs with software emulation (TCG) and the
 # default CPU model: with "-cpu max" the guest sees SMAP, and every Wine process then crashes at
@@ -34,6 +36,9 @@ for share in "${shares[@]}"; do
 done
 
 rm -f "$job_dir/job.status" "$job_dir/job.out"
+scratch=$(mktemp "${TMPDIR:-/var/tmp}/tessaly-guest-scratch.XXXXXX")
+trap 'rm -f "$scratch"' EXIT
+truncate -s 64G "$scratch"
 # The guest dies with this script, and after `timeout` seconds at the latest: nothing it runs
 # outlives the test that booted it.
 status=0
@@ -43,6 +48,7 @@ setpriv --pdeathsig KILL -- timeout --kill-after=10 "$timeout" \
     -kernel "$x86_guest_dir/vmlinuz" -initrd "$x86_guest_dir/initrd.img" \
     -append "root=/dev/vda rw console=ttyS0 init=/sbin/tessaly-init quiet" \
     -drive "file=$x86_guest_dir/rootfs.ext4,format=raw,if=virtio,snapshot=$snapshot" \
+    -drive "file=$scratch,format=raw,if=virtio" \
     "${virtfs[@]}" -nic none \
     -display none -monitor none -serial "file:$job_dir/console.log" -no-reboot || status=$?
 [ "$status" -ne 124 ] || echo "boot.sh: the guest ran longer than $timeout s and was stopped" >&2
