@@ -42,17 +42,21 @@ def read_tests(junit):
 
 def main(record):
     failed_any = False
+    totals = {"passed": 0, "failed": 0, "skipped": 0}
     print("\n== summary")
     with open(record, encoding="utf-8") as lines:
         for line in lines:
             preset, seconds, status, junit = line.rstrip("\n").split("\t")
             tests = read_tests(junit) if junit else []
-            counts = {o: sum(1 for t in tests if t[1] == o) for o in ("passed", "failed", "skipped")}
+            counts = {o: sum(1 for t in tests if t[1] == o) for o in totals}
+            for outcome in totals:
+                totals[outcome] += counts[outcome]
             names = {t[0] for t in tests}
             where = WHERE.get(preset, "")
             if preset == "win32":
                 where = "in the x86 guest under QEMU" if "x86_guest" in names else "under Wine"
-            failed = status != "0" or counts["failed"] > 0 or (junit and not tests)
+            # A preset whose ctest wrote no results ran no test: that is a failure too.
+            failed = status != "0" or counts["failed"] > 0 or bool(junit and not tests)
             failed_any |= failed
             verdict = "FAILED" if failed else "ok"
             if junit:
@@ -64,6 +68,7 @@ def main(record):
             for name, outcome, first_line in tests:
                 if outcome != "passed":
                     print("    %s %s: %s" % (outcome, name, first_line))
+    print("total: %(passed)d passed, %(failed)d failed, %(skipped)d skipped" % totals)
     return 1 if failed_any else 0
 
 
