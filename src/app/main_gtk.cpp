@@ -1,5 +1,6 @@
-// Entry point of the Linux program: tessaly-host [APP], where APP is the app folder (package.json
-// and www/), the program's own folder when not given.
+// Entry point of the Linux program. A packed program (package.json beside it) runs its own app
+// and hands every argument to the page; otherwise it is tessaly-host APP [ARGS...], where APP is
+// the app folder (package.json and www/) and ARGS go to the page.
 #include <gtk/gtk.h>
 
 #include <cstdio>
@@ -8,6 +9,7 @@
 
 #include "app/startup.h"
 #include "base/file_bytes.h"
+#include "base/language_tag.h"
 #include "base/text.h"
 #include "browser/browser_gtk.h"
 #include "browser/content_answer.h"
@@ -25,14 +27,23 @@ constexpr std::u16string_view kStartPageMissingText =
     u"Failed to load the start page. Check that the file named by \"main\" in package.json is in "
     u"the www folder.";
 
-// The app folder, ending in '/': the one named on the command line, or the program's own.
-std::u16string AppFolder(int argc, char** argv) {
+std::filesystem::path ProgramFolder() {
     std::error_code error;
-    std::filesystem::path folder =
-        argc > 1 ? std::filesystem::absolute(argv[1], error)
-                 : std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
-    return Utf8ToWide(folder.string()) + u"/";
+    return std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
 }
+
+// An argument as UTF-8 the page can read: bytes that are not UTF-8 become U+FFFD.
+std::string ArgumentText(const char* argument) {
+    return WideToUtf8(Utf8ToWide(argument));
+}
+
+#if defined(__x86_64__)
+constexpr const char* kArch = "x64";
+#elif defined(__aarch64__)
+constexpr const char* kArch = "arm64";
+#else
+constexpr const char* kArch = "x86";
+#endif
 
 std::string UserFolder(const char* base, const PackageSettings& settings) {
     return std::string(base) + "/tessaly/" + WideToUtf8(settings.name);
@@ -41,20 +52,27 @@ std::string UserFolder(const char* base, const PackageSettings& settings) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (!gtk_init_check(&argc, &argv)) {
+    // GTK is given no arguments: every one belongs to the app, GTK's own options among them.
+    if (!gtk_init_check(nullptr, nullptr)) {
         std::fprintf(stderr,
                      "tessaly-host: cannot open a window: no display (DISPLAY or "
                      "WAYLAND_DISPLAY is not set, or the display cannot be reached)\n");
         return 1;
     }
-    if (argc > 2 || (argc == 2 && argv[1][0] == '-')) {
+    std::error_code error;
+    const bool packed = std::filesystem::exists(ProgramFolder() / "package.json", error);
+    if (!packed && (argc < 2 || argv[1][0] == '-')) {
         std::fprintf(stderr,
-                     "Usage: tessaly-host [APP]\n"
-                     "Runs the app in APP (a folder with package.json and www/), or the "
-                     "one beside the program.\n");
+                     "Usage: tessaly-host APP [ARGS...]\n"
+                     "Runs the app in APP (a folder with package.json and www/) and hands ARGS "
+                     "to its page.\n");
         return 2;
     }
-    const std::u16string folder = AppFolder(argc, argv);
+    const int firstPageArg = packed ? 1 : 2;
+    const std::u16string folder =
+        Utf8ToWide(
+            (packed ? ProgramFolder() : std::filesystem::absolute(argv[1], error)).string()) +
+        u"/";
 
     const std::string packageText = ReadFileBytes(folder + u"package.json");
     if (packageText.empty()) {
@@ -95,11 +113,24 @@ int main(int argc, char** argv) {
     options.contentFolder = contentFolder;
     options.dataFolder = UserFolder(g_get_user_data_dir(), settings);
     options.cacheFolder = UserFolder(g_get_user_cache_dir(), settings);
+    AppFacts& facts = options.facts;
+    facts.name = WideToUtf8(settings.name);
+    facts.version = WideToUtf8(settings.version);
+    facts.platform = "linux";
+    facts.arch = kArch;
+    for (int i = firstPageArg; i < argc; ++i) {
+        facts.args.push_back(ArgumentText(argv[i]));
+    }
+    facts.language = UserLanguageTag([](const char* name) { return g_getenv(name); });
+    if (IsUsableSaveFolderName(facts.name)) {
+        facts.filesFolder = std::string(g_get_user_data_dir()) + "/" + facts.name + "/";
+    }
     CreateBrowser(options);
 
     gtk_main();
+    const int exitCode = FinishBrowser();
     media.Stop();
     // A body the engine is still reading holds its own file open.
     ReleaseMappedFiles();
-    return BrowserExitCode();
+    return exitCode;
 }

@@ -29,4 +29,8 @@ std::u16string ModulePath();
 // computed once per process; empty (and asked again next time) when Windows cannot tell.
 std::u16string LocalAppDataFolder();
 
+// Windows only. The current user's roaming application data folder (%APPDATA%) without a
+// trailing backslash; empty when Windows cannot tell.
+std::u16string RoamingAppDataFolder();
+
 }  // namespace tessaly

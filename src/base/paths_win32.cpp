@@ -36,6 +36,16 @@ std::u16string Canonicalize(const std::u16string& path) {
     return FromWide(buffer.data(), count);
 }
 
+std::u16string KnownFolder(REFKNOWNFOLDERID id) {
+    std::u16string path;
+    PWSTR folder = nullptr;
+    if (SUCCEEDED(SHGetKnownFolderPath(id, 0, nullptr, &folder))) {
+        path = FromWide(folder);
+    }
+    CoTaskMemFree(folder);
+    return path;
+}
+
 }  // namespace
 
 std::u16string ModulePath() {
@@ -49,13 +59,13 @@ std::u16string ModulePath() {
 std::u16string LocalAppDataFolder() {
     static std::u16string cached;
     if (cached.empty()) {
-        PWSTR folder = nullptr;
-        if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &folder))) {
-            cached = FromWide(folder);
-        }
-        CoTaskMemFree(folder);
+        cached = KnownFolder(FOLDERID_LocalAppData);
     }
     return cached;
+}
+
+std::u16string RoamingAppDataFolder() {
+    return KnownFolder(FOLDERID_RoamingAppData);
 }
 
 }  // namespace tessaly

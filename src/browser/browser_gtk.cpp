@@ -8,6 +8,7 @@
 #include "browser/app_origin.h"
 #include "browser/content_answer.h"
 #include "browser/external_uri.h"
+#include "browser/page_api_script.h"
 #include "browser/page_scripts.h"
 #include "browser/web_message.h"
 #include "config/program.h"
@@ -52,13 +53,85 @@ static void tessaly_body_stream_init(TessalyBodyStream* stream) {
 namespace tessaly {
 namespace {
 
+// The host window as the page's window methods see it.
+class GtkPageWindow final : public PageWindow {
+  public:
+    GtkPageWindow(GtkWindow* window, int& exitCode) : window_(window), exitCode_(exitCode) {}
+
+    void Quit(int code) override {
+        exitCode_ = code;
+        gtk_window_close(window_);  // as the close button does
+    }
+    bool IsFullscreen() override { return IsHostFullscreen(); }
+    void SetFullscreen(bool fullscreen) override { SetHostFullscreen(window_, fullscreen); }
+    void SetTitle(const std::string& title) override {
+        gtk_window_set_title(window_, title.c_str());
+    }
+    void SetContentSize(std::int32_t width, std::int32_t height) override {
+        // GTK's logical pixels are CSS pixels: both follow the desktop's scale. The window holds
+        // the view alone, so its size is the content's.
+        GdkRectangle screen{0, 0, width, height};
+        GdkDisplay* display = gtk_widget_get_display(GTK_WIDGET(window_));
+        GdkWindow* shown = gtk_widget_get_window(GTK_WIDGET(window_));
+        if (GdkMonitor* monitor = shown ? gdk_display_get_monitor_at_window(display, shown)
+                                        : gdk_display_get_primary_monitor(display)) {
+            gdk_monitor_get_workarea(monitor, &screen);
+        }
+        gtk_window_resize(window_, std::min(width, screen.width), std::min(height, screen.height));
+    }
+    WindowBounds Bounds() override {
+        WindowBounds bounds;
+        gtk_window_get_position(window_, &bounds.x, &bounds.y);
+        GtkWidget* content = gtk_bin_get_child(GTK_BIN(window_));
+        bounds.width = content ? gtk_widget_get_allocated_width(content) : 0;
+        bounds.height = content ? gtk_widget_get_allocated_height(content) : 0;
+        return bounds;
+    }
+    void Minimize() override { gtk_window_iconify(window_); }
+    void SetAlwaysOnTop(bool onTop) override { gtk_window_set_keep_above(window_, onTop); }
+
+  private:
+    GtkWindow* window_;
+    int& exitCode_;
+};
+
 struct Browser {
+    explicit Browser(const BrowserOptions& given) : options(given) {}
+
     BrowserOptions options;
     WebKitWebView* view = nullptr;
     int exitCode = 0;
+    std::string callKey = NewCallKey();
+    GtkPageWindow pageWindow{options.window, exitCode};
+    std::unique_ptr<HostCalls> calls;
 };
 
 Browser* TheBrowser = nullptr;
+
+// The main loop runs `task` soon, on its own thread.
+void RunOnUiThread(std::function<void()> task) {
+    g_idle_add_full(
+        G_PRIORITY_DEFAULT,
+        [](gpointer data) -> gboolean {
+            (*static_cast<std::function<void()>*>(data))();
+            return G_SOURCE_REMOVE;
+        },
+        new std::function<void()>(std::move(task)),
+        [](gpointer data) { delete static_cast<std::function<void()>*>(data); });
+}
+
+// A reply the page waits for: answered once, from the main loop.
+struct PendingReply {
+    explicit PendingReply(WebKitScriptMessageReply* reply, JSCContext* context)
+        : reply(webkit_script_message_reply_ref(reply)),
+          context(JSC_CONTEXT(g_object_ref(context))) {}
+    ~PendingReply() {
+        webkit_script_message_reply_unref(reply);
+        g_object_unref(context);
+    }
+    WebKitScriptMessageReply* reply;
+    JSCContext* context;
+};
 
 std::string Utf8Or(const char* text) {
     return text ? text : "";
@@ -172,17 +245,30 @@ gboolean OnLeaveFullscreen(WebKitWebView*, gpointer) {
     return FALSE;
 }
 
-void OnWebMessage(WebKitUserContentManager*, WebKitJavascriptResult* result, gpointer) {
-    if (!ShowsApp(TheBrowser->view)) {
-        return;
+// Every string the page posts: a call of window.tessaly gets its reply later, anything else is
+// answered at once with nothing.
+gboolean OnWebMessage(WebKitUserContentManager*, JSCValue* value, WebKitScriptMessageReply* reply,
+                      gpointer) {
+    JSCContext* context = jsc_value_get_context(value);
+    if (ShowsApp(TheBrowser->view) && jsc_value_is_string(value)) {
+        char* text = jsc_value_to_string(value);
+        if (std::string_view(text).starts_with(kHostCallOpening)) {
+            auto pending = std::make_shared<PendingReply>(reply, context);
+            TheBrowser->calls->Take(std::string(text), [pending](const std::string& answer) {
+                JSCValue* result = jsc_value_new_string(pending->context, answer.c_str());
+                webkit_script_message_reply_return_value(pending->reply, result);
+                g_object_unref(result);
+            });
+            g_free(text);
+            return TRUE;
+        }
+        HandleWebMessage(Utf8ToWide(text), SetFullscreen);
+        g_free(text);
     }
-    JSCValue* value = webkit_javascript_result_get_js_value(result);
-    if (!jsc_value_is_string(value)) {
-        return;
-    }
-    char* text = jsc_value_to_string(value);
-    HandleWebMessage(Utf8ToWide(text), SetFullscreen);
-    g_free(text);
+    JSCValue* nothing = jsc_value_new_undefined(context);
+    webkit_script_message_reply_return_value(reply, nothing);
+    g_object_unref(nothing);
+    return TRUE;
 }
 
 void OnDomReady(WebKitUserContentManager*, WebKitJavascriptResult*, gpointer) {
@@ -211,8 +297,12 @@ void OnWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason re
 }  // namespace
 
 void CreateBrowser(const BrowserOptions& options) {
-    TheBrowser = new Browser{options};  // lives as long as the process
+    TheBrowser = new Browser(options);  // lives as long as the process
     Browser& browser = *TheBrowser;
+    const std::string& saves = options.facts.filesFolder;
+    browser.calls = std::make_unique<HostCalls>(
+        options.facts, browser.callKey, browser.pageWindow,
+        saves.empty() ? nullptr : OpenSaveFolder(Utf8ToWide(saves)), RunOnUiThread);
 
     WebKitWebsiteDataManager* data = webkit_website_data_manager_new(
         "base-data-directory", options.dataFolder.c_str(), "base-cache-directory",
@@ -231,19 +321,22 @@ void CreateBrowser(const BrowserOptions& options) {
     webkit_security_manager_register_uri_scheme_as_cors_enabled(security, scheme.c_str());
 
     WebKitUserContentManager* content = webkit_user_content_manager_new();
-    webkit_user_content_manager_register_script_message_handler(content, kWebMessageHandler);
+    webkit_user_content_manager_register_script_message_handler_with_reply(
+        content, kWebMessageHandler, nullptr);
     webkit_user_content_manager_register_script_message_handler(content, kDomReadyHandler);
-    g_signal_connect(content,
-                     (std::string("script-message-received::") + kWebMessageHandler).c_str(),
-                     G_CALLBACK(OnWebMessage), nullptr);
+    g_signal_connect(
+        content, (std::string("script-message-with-reply-received::") + kWebMessageHandler).c_str(),
+        G_CALLBACK(OnWebMessage), nullptr);
     g_signal_connect(content, (std::string("script-message-received::") + kDomReadyHandler).c_str(),
                      G_CALLBACK(OnDomReady), nullptr);
     // Only the app's documents get the script, and with it the media listener's address.
     const std::string appPattern = WideToUtf8(kAppOrigin) + "*";
     const char* const allowList[] = {appPattern.c_str(), nullptr};
-    WebKitUserScript* script = webkit_user_script_new(
-        PageStartScript(options.mediaBaseUrl).c_str(), WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
-        WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, allowList, nullptr);
+    const std::string scripts = PageStartScript(options.mediaBaseUrl) +
+                                PageApiScript(WideToUtf8(kAppOrigin), browser.callKey);
+    WebKitUserScript* script =
+        webkit_user_script_new(scripts.c_str(), WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+                               WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, allowList, nullptr);
     webkit_user_content_manager_add_script(content, script);
     webkit_user_script_unref(script);
 
@@ -278,8 +371,12 @@ void CreateBrowser(const BrowserOptions& options) {
     webkit_web_view_load_uri(browser.view, WideToUtf8(start).c_str());
 }
 
-int BrowserExitCode() {
-    return TheBrowser ? TheBrowser->exitCode : 0;
+int FinishBrowser() {
+    if (!TheBrowser) {
+        return 0;
+    }
+    TheBrowser->calls.reset();
+    return TheBrowser->exitCode;
 }
 
 }  // namespace tessaly

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "browser/host_calls.h"
 #include "config/package_settings.h"
 
 namespace tessaly {
@@ -17,14 +18,16 @@ struct BrowserOptions {
     std::string dataFolder;        // local storage, IndexedDB, cookies: kept between runs
     std::string cacheFolder;
     std::string mediaBaseUrl;  // where media elements load the app's files from
+    AppFacts facts;            // for window.tessaly; its filesFolder holds the page's saves
 };
 
 // Puts the browser into the window and starts loading the start page. The window is shown when
 // a document's DOM is ready.
 void CreateBrowser(const BrowserOptions& options);
 
-// The exit code once the main loop has ended: 0 after the window was closed, 1 after the engine
-// stopped and a message said so.
-int BrowserExitCode();
+// Once the main loop has ended: finishes the page's calls (its writes above all) and returns
+// the exit code: 0 after the window was closed, the page's own after tessaly.app.quit(code), 1
+// after the engine stopped and a message said so.
+int FinishBrowser();
 
 }  // namespace tessaly

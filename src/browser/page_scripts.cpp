@@ -12,13 +12,25 @@ constexpr std::string_view kTemplate = R"JS((() => {
   const handlers = window.webkit.messageHandlers;
   const webMessages = handlers['@WEB_MESSAGE@'];
   const domReady = handlers['@DOM_READY@'];
+  // The host's reply to a message, if any, comes back as a message event, as the Windows
+  // program's posted messages do.
+  const listeners = new Set();
   window.chrome = window.chrome || {};
   window.chrome.webview = {
     postMessage(message) {
-      if (typeof message === 'string') webMessages.postMessage(message);
+      if (typeof message !== 'string') return;
+      webMessages.postMessage(message).then((reply) => {
+        if (typeof reply !== 'string') return;
+        const event = {type: 'message', data: JSON.parse(reply), source: window.chrome.webview};
+        listeners.forEach((listener) => listener(event));
+      }, () => {});
     },
-    addEventListener() {},
-    removeEventListener() {},
+    addEventListener(type, listener) {
+      if (type === 'message' && typeof listener === 'function') listeners.add(listener);
+    },
+    removeEventListener(type, listener) {
+      if (type === 'message') listeners.delete(listener);
+    },
   };
   if (window === window.top) {
     document.addEventListener('DOMContentLoaded', () => domReady.postMessage(''));

@@ -13,7 +13,8 @@ inline constexpr const char* kDomReadyHandler = "tessalyDomReady";
 // The script, for media served from `mediaBase` (MediaBaseUrl). It
 // - gives the page window.chrome.webview.postMessage(text), which forwards a string to the web
 //   message handler (other values are dropped, as the Windows program ignores them), and
-//   addEventListener and removeEventListener, which accept listeners the host never calls;
+//   addEventListener and removeEventListener for "message" listeners, which get the handler's
+//   reply, when it gives one, as a message event whose data is the reply's JSON value;
 // - posts to the DOM-ready handler at each DOMContentLoaded;
 // - points every audio, video and source element, and each new Audio, whose address lies under
 //   the app's origin at the same path under `mediaBase` instead: as a src property or attribute

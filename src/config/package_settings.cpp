@@ -22,6 +22,7 @@ void LoadPackageSettings(const std::string& text, PackageSettings& settings) {
     if (settings.name.empty() || settings.name.find(u'\0') != std::u16string::npos) {
         throw ConfigError(u"invalid name");
     }
+    settings.version = GetString(root, "version", u"");
     settings.mainPage = GetString(root, "main", u"index.html");
 
     // The root is an object now, so these inserting look-ups are safe; an absent member

@@ -15,6 +15,7 @@ enum class DistributionMode : std::int32_t {
 
 struct PackageSettings {
     std::u16string name;
+    std::u16string version;  // told to the page; empty when absent
     std::u16string mainPage;
     std::u16string title;
     std::int32_t width = 0;  // client area at 96 DPI

@@ -36,6 +36,10 @@ void SetHostFullscreen(GtkWindow* window, bool fullscreen) {
     }
 }
 
+bool IsHostFullscreen() {
+    return HostIsFullscreen;
+}
+
 void ShowErrorMessage(std::u16string_view text, std::u16string_view caption) {
     const std::string message = WideToUtf8(text);
     std::fprintf(stderr, "tessaly-host: %s\n", message.c_str());

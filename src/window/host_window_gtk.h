@@ -18,6 +18,7 @@ GtkWindow* CreateHostWindow(const PackageSettings& settings, const std::string& 
 // Enters or leaves full screen; asking for the current state does nothing. Web messages and the
 // page's Fullscreen API both come here, so they share this one state.
 void SetHostFullscreen(GtkWindow* window, bool fullscreen);
+bool IsHostFullscreen();
 
 // A modal message with an OK button and no owner, also written to the standard error for a
 // start from a terminal; returns when it is dismissed.

@@ -1,0 +1,36 @@
+// Why a call of the page failed: the kinds the page sees as its Error's name, with a message
+// that says what was wrong.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace tessaly {
+
+enum class FailureKind {
+    InvalidArgument,
+    InvalidPath,
+    NotFound,
+    TooLarge,
+    NotAllowed,
+    IOError,
+    UnknownMethod,
+};
+
+struct Failure {
+    FailureKind kind;
+    std::string message;
+};
+
+// A failure whose message names what it is about: "\"saves/a.txt\" does not exist".
+Failure FailureAbout(FailureKind kind, std::string_view subject, std::string_view what);
+
+// "InvalidArgument", "InvalidPath", ...: the name the page's Error carries.
+std::string_view FailureName(FailureKind kind);
+
+// A value, or why there is none.
+template <class T>
+using Outcome = std::variant<T, Failure>;
+
+}  // namespace tessaly

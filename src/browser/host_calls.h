@@ -1,0 +1,100 @@
+// The page's calls to the program through window.tessaly. The injected script posts each call
+// as a JSON text on the web-message channel:
+//     {"type":"tessaly-call","id":N,"key":"...","method":"files.write","args":[...]}
+// and gets exactly one reply, with the same id and either a result or an error:
+//     {"type":"tessaly-reply","id":N,"result":...}
+//     {"type":"tessaly-reply","id":N,"error":{"name":"NotFound","message":"..."}}
+// Bytes travel as {"base64":"..."}. The key is the one the program put into its script, so a
+// frame the script was not given cannot make calls.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/work_queue.h"
+#include "saves/save_folder.h"
+
+namespace tessaly {
+
+// How every call's text begins; other messages ("set-fullscreen") are not calls.
+inline constexpr std::string_view kHostCallOpening = R"({"type":"tessaly-call",)";
+inline constexpr std::u16string_view kHostCallOpeningWide = uR"({"type":"tessaly-call",)";
+
+// What app.info() tells the page. Texts are UTF-8.
+struct AppFacts {
+    std::string name;
+    std::string version;
+    std::string platform;  // "windows" or "linux"
+    std::string arch;      // "x86", "x64" or "arm64"
+    std::vector<std::string> args;
+    std::string language;     // a BCP 47 tag
+    std::string filesFolder;  // absolute; empty when the app's name cannot name a folder
+};
+
+struct WindowBounds {
+    std::int32_t x = 0;  // the window's position on the screen
+    std::int32_t y = 0;
+    std::int32_t width = 0;  // the content area, in CSS pixels
+    std::int32_t height = 0;
+};
+
+// The host window as the page's window methods use it; called on the user-interface thread.
+class PageWindow {
+  public:
+    virtual ~PageWindow() = default;
+    // Closes the window as its close button does; the process then exits with `code`.
+    virtual void Quit(int code) = 0;
+    virtual bool IsFullscreen() = 0;
+    virtual void SetFullscreen(bool fullscreen) = 0;
+    virtual void SetTitle(const std::string& title) = 0;
+    // Makes the content area `width` x `height` CSS pixels, scaled for the display and kept on
+    // the screen.
+    virtual void SetContentSize(std::int32_t width, std::int32_t height) = 0;
+    virtual WindowBounds Bounds() = 0;
+    virtual void Minimize() = 0;
+    virtual void SetAlwaysOnTop(bool onTop) = 0;
+};
+
+// Runs a task on the user-interface thread, later, from its main loop.
+using UiThreadPoster = std::function<void(std::function<void()>)>;
+// Hands one reply (JSON text, UTF-8) to the page; called on the user-interface thread.
+using ReplySender = std::function<void(const std::string& reply)>;
+
+class HostCalls {
+  public:
+    // `saves` is null when the app has no save folder. Leftovers of interrupted writes are
+    // removed first, off the user-interface thread.
+    HostCalls(AppFacts facts, std::string key, PageWindow& window,
+              std::unique_ptr<SaveFolder> saves, UiThreadPoster runOnUiThread);
+    // Finishes every call already taken, writes included.
+    ~HostCalls();
+
+    // Takes a call's text (one that starts with kHostCallOpening) on the user-interface thread
+    // and returns at once. The text is read, and files are used, on a background thread, one
+    // call after another in the order taken, so writes to one file apply in call order; window
+    // methods run back on the user-interface thread. Each call gets one reply through `reply`,
+    // except a text without a readable id or with the wrong key, which gets none.
+    void Take(std::string text, ReplySender reply);
+    void Take(std::u16string text, ReplySender reply);
+
+  private:
+    // `size`: the call's size as the page sent it; over the limit, `text` is its opening only.
+    void Run(const std::string& text, std::size_t size, const ReplySender& reply);
+
+    const AppFacts facts_;
+    const std::string key_;
+    PageWindow& window_;
+    std::unique_ptr<SaveFolder> saves_;
+    UiThreadPoster runOnUiThread_;
+    WorkQueue queue_;  // last: its thread stops before the rest goes
+};
+
+// Windows' reserved device names and the like aside, whether `name` can be the save folder's
+// name: a single name that ParseSavePath accepts.
+bool IsUsableSaveFolderName(std::string_view name);
+
+}  // namespace tessaly

@@ -1,0 +1,105 @@
+#include "saves/save_path.h"
+
+#include <algorithm>
+#include <array>
+
+namespace tessaly {
+namespace {
+
+char Upper(char c) {
+    return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
+}
+
+// CON, PRN, AUX, NUL, COM1-9 and LPT1-9 name devices on Windows, with any extension and with
+// spaces before it.
+bool IsReservedWindowsName(std::string_view name) {
+    std::string stem(name.substr(0, name.find('.')));
+    while (!stem.empty() && stem.back() == ' ') {
+        stem.pop_back();
+    }
+    std::transform(stem.begin(), stem.end(), stem.begin(), Upper);
+    static constexpr std::array<std::string_view, 4> kDevices = {"CON", "PRN", "AUX", "NUL"};
+    if (std::find(kDevices.begin(), kDevices.end(), stem) != kDevices.end()) {
+        return true;
+    }
+    return stem.size() == 4 && (stem.starts_with("COM") || stem.starts_with("LPT")) &&
+           stem[3] >= '1' && stem[3] <= '9';
+}
+
+std::string NameProblem(std::string_view name) {
+    if (name.empty()) {
+        return "has an empty name (a leading, trailing or doubled '/')";
+    }
+    if (name == "." || name == "..") {
+        return name == "." ? "has a '.' segment" : "has a '..' segment";
+    }
+    if (name.size() > kMaxSaveNameBytes) {
+        return "has a name over " + std::to_string(kMaxSaveNameBytes) + " bytes";
+    }
+    for (const char c : name) {
+        if (c == '\\') {
+            return "has a backslash; folders are separated by '/'";
+        }
+        if (c == ':') {
+            return "has a ':'";
+        }
+        if (std::uint8_t(c) < 0x20 || c == 0x7F) {
+            return "has a control character";
+        }
+    }
+    if (name.back() == '.' || name.back() == ' ') {
+        return "has a name ending in a dot or a space, which Windows cannot keep";
+    }
+    if (IsReservedWindowsName(name)) {
+        return "has a name Windows reserves for a device";
+    }
+    if (IsPartialWriteName(name)) {
+        return "has a name starting with \".tessaly-partial-\", which the program keeps for "
+               "writes in progress";
+    }
+    return {};
+}
+
+Failure Refused(std::string_view path, std::string_view why) {
+    return FailureAbout(FailureKind::InvalidPath, path, why);
+}
+
+}  // namespace
+
+Outcome<SavePath> ParseSavePath(std::string_view path, bool folderItselfAllowed) {
+    if (path.empty()) {
+        if (folderItselfAllowed) {
+            return SavePath{};
+        }
+        return Failure{FailureKind::InvalidPath, "the path is empty"};
+    }
+    if (path.front() == '/' || path.front() == '\\') {
+        return Refused(path, "is absolute; paths are relative to the save folder");
+    }
+    if (path.size() >= 2 && path[1] == ':') {
+        return Refused(path, "starts with a drive letter; paths are relative to the save folder");
+    }
+    SavePath names;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t slash = path.find('/', start);
+        const std::string_view name = path.substr(start, slash - start);
+        if (const std::string problem = NameProblem(name); !problem.empty()) {
+            return Refused(path, problem);
+        }
+        if (names.size() == kMaxSaveSegments) {
+            return Refused(path, "has more than " + std::to_string(kMaxSaveSegments) + " names");
+        }
+        names.emplace_back(name);
+        if (slash == std::string_view::npos) {
+            return names;
+        }
+        start = slash + 1;
+    }
+}
+
+bool IsPartialWriteName(std::string_view name) {
+    return name.starts_with(kPartialWritePrefix);
+}
+
+}  // namespace tessaly
