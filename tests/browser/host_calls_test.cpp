@@ -1,0 +1,214 @@
+#include "browser/host_calls.h"
+
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+
+#include "base/base64.h"
+#include "base/json_read.h"
+#include "temp_folder.h"
+
+namespace tessaly {
+namespace {
+
+constexpr std::string_view kKey = "0123456789abcdef0123456789abcdef";
+
+class RecordingWindow final : public PageWindow {
+  public:
+    std::vector<std::string> calls;
+    bool fullscreen = false;
+
+    void Quit(int code) override { calls.push_back("Quit " + std::to_string(code)); }
+    bool IsFullscreen() override { return fullscreen; }
+    void SetFullscreen(bool on) override {
+        calls.push_back(on ? "SetFullscreen 1" : "SetFullscreen 0");
+        fullscreen = on;
+    }
+    void SetTitle(const std::string& title) override { calls.push_back("SetTitle " + title); }
+    void SetContentSize(std::int32_t width, std::int32_t height) override {
+        calls.push_back("SetContentSize " + std::to_string(width) + "x" + std::to_string(height));
+    }
+    WindowBounds Bounds() override { return {-10, 20, 800, 600}; }
+    void Minimize() override { calls.push_back("Minimize"); }
+    void SetAlwaysOnTop(bool on) override { calls.push_back(on ? "OnTop 1" : "OnTop 0"); }
+};
+
+// Plays the user-interface thread: tasks the calls post wait here until the test runs them.
+class HostCallsTest : public ::testing::Test {
+  protected:
+    HostCallsTest() { Start(OpenSaveFolder((folder_.path() / "saves" / "").u16string())); }
+
+    void Start(std::unique_ptr<SaveFolder> saves) {
+        calls_.reset();
+        calls_ = std::make_unique<HostCalls>(
+            AppFacts{"game", "1.0", "linux", "x64", {"--level", "ß"}, "de-AT", "/saves/game/"},
+            std::string(kKey), window_, std::move(saves), [this](std::function<void()> task) {
+                const std::lock_guard lock(mutex_);
+                tasks_.push_back(std::move(task));
+                posted_.notify_one();
+            });
+    }
+
+    void Post(const std::string& text) {
+        calls_->Take(text, [this](const std::string& reply) { replies_.push_back(reply); });
+    }
+
+    // Posts a call and returns its reply's JSON, running the posted tasks as a main loop would.
+    Json Call(const std::string& method, const Json& args) {
+        const Json call = {{"type", "tessaly-call"},
+                           {"id", ++lastId_},
+                           {"key", kKey},
+                           {"method", method},
+                           {"args", args}};
+        Post(call.dump());
+        return NextReply();
+    }
+
+    Json NextReply() {
+        const std::size_t before = replies_.size();
+        while (replies_.size() == before) {
+            std::unique_lock lock(mutex_);
+            if (!posted_.wait_for(lock, std::chrono::seconds(10),
+                                  [&] { return !tasks_.empty(); })) {
+                ADD_FAILURE() << "no reply";
+                return Json();
+            }
+            std::function<void()> task = std::move(tasks_.front());
+            tasks_.pop_front();
+            lock.unlock();
+            task();
+        }
+        return Json::parse(replies_.back());
+    }
+
+    static std::string ErrorOf(const Json& reply) {
+        return reply.contains("error") ? reply["error"]["name"].get<std::string>() : "none";
+    }
+
+    test::TempFolder folder_;
+    RecordingWindow window_;
+    std::mutex mutex_;
+    std::condition_variable posted_;
+    std::deque<std::function<void()>> tasks_;
+    std::vector<std::string> replies_;
+    std::unique_ptr<HostCalls> calls_;
+    int lastId_ = 0;
+};
+
+TEST_F(HostCallsTest, RepliesCarryTheCallsIdAndTheResult) {
+    const Json info = Call("app.info", Json::array());
+    EXPECT_EQ(info["type"], "tessaly-reply");
+    EXPECT_EQ(info["id"], lastId_);
+    EXPECT_EQ(info["result"],
+              Json::parse(R"({"name":"game","version":"1.0","platform":"linux","arch":"x64",
+                 "args":["--level","ß"],"language":"de-AT","filesFolder":"/saves/game/"})"));
+    EXPECT_EQ(Call("window.getBounds", Json::array())["result"],
+              Json::parse(R"({"x":-10,"y":20,"width":800,"height":600})"));
+}
+
+TEST_F(HostCallsTest, WindowMethodsCheckTheirArgumentsBeforeActing) {
+    struct Case {
+        std::string method;
+        Json args;
+        std::string error;
+    };
+    const Case cases[] = {
+        {"window.setTitle", {"Level 2"}, "none"},
+        {"window.setTitle", {5}, "InvalidArgument"},
+        {"window.setSize", {800, 600}, "none"},
+        {"window.setSize", {0, 600}, "InvalidArgument"},
+        {"window.setSize", {800.5, 600}, "InvalidArgument"},
+        {"window.setSize", {800}, "InvalidArgument"},
+        {"window.setAlwaysOnTop", {true}, "none"},
+        {"window.setAlwaysOnTop", {1}, "InvalidArgument"},
+        {"window.minimize", Json::array(), "none"},
+        {"window.setFullscreen", {"yes"}, "InvalidArgument"},
+        {"window.setFullscreen", {true}, "none"},
+        {"window.setSize", {800, 600}, "NotAllowed"},  // full screen now
+        {"window.isFullscreen", Json::array(), "none"},
+        {"app.quit", {256}, "InvalidArgument"},
+        {"app.quit", {-1}, "InvalidArgument"},
+        {"app.quit", {1.5}, "InvalidArgument"},
+        {"app.quit", {"3"}, "InvalidArgument"},
+        {"window.close", Json::array(), "UnknownMethod"},
+        {"files.delete", {"a"}, "UnknownMethod"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ErrorOf(Call(c.method, c.args)), c.error) << c.method << c.args.dump();
+    }
+    EXPECT_EQ(window_.calls, (std::vector<std::string>{"SetTitle Level 2", "SetContentSize 800x600",
+                                                       "OnTop 1", "Minimize", "SetFullscreen 1"}));
+    EXPECT_EQ(replies_.size(), std::size(cases));
+}
+
+TEST_F(HostCallsTest, QuitAnswersThenClosesWithTheCode) {
+    EXPECT_EQ(Call("app.quit", {3})["result"], Json());
+    EXPECT_EQ(Call("app.quit", {nullptr})["result"], Json());
+    EXPECT_EQ(window_.calls, (std::vector<std::string>{"Quit 3", "Quit 0"}));
+}
+
+TEST_F(HostCallsTest, FilesRoundTripTextAndBytesInCallOrder) {
+    std::string bytes;
+    for (int i = 0; i < 256; ++i) {
+        bytes += char(i);
+    }
+    // Posted together: the background thread takes them in order, so the last write wins.
+    for (const char* text : {"first", "second"}) {
+        const Json call = {{"type", "tessaly-call"},
+                           {"id", ++lastId_},
+                           {"key", kKey},
+                           {"method", "files.write"},
+                           {"args", {"a/b.txt", text}}};
+        Post(call.dump());
+    }
+    NextReply();
+    NextReply();
+    EXPECT_EQ(Call("files.readText", {"a/b.txt"})["result"], "second");
+    EXPECT_EQ(ErrorOf(Call("files.write", {"bin", {{"base64", EncodeBase64(bytes)}}})), "none");
+    EXPECT_EQ(Call("files.readBytes", {"bin"})["result"]["base64"], EncodeBase64(bytes));
+    const Json list = Call("files.list", {nullptr})["result"];
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(Call("files.list", {"a"})["result"][0]["kind"], "file");
+    EXPECT_EQ(Call("files.exists", {"a/b.txt"})["result"], true);
+    EXPECT_EQ(ErrorOf(Call("files.remove", {"a/b.txt"})), "none");
+    EXPECT_EQ(Call("files.exists", {"a/b.txt"})["result"], false);
+}
+
+TEST_F(HostCallsTest, FileCallsRefuseBadPathsDataAndSizes) {
+    const std::pair<Json, std::string> cases[] = {
+        {{"files.write", {"../x", "data"}}, "InvalidPath"},
+        {{"files.write", {"x", 5}}, "InvalidArgument"},
+        {{"files.write", {"x", {{"base64", "###"}}}}, "InvalidArgument"},
+        {{"files.write", {"x", std::string(kMaxSaveFileBytes + 1, 'x')}}, "TooLarge"},
+        {{"files.readText", {7}}, "InvalidArgument"},
+        {{"files.readText", {""}}, "InvalidPath"},
+        {{"files.readBytes", {"absent"}}, "NotFound"},
+        {{"files.list", {"C:/x"}}, "InvalidPath"},
+        {{"files.remove", {"CON"}}, "InvalidPath"},
+        {{"files.exists", {"a\\b"}}, "InvalidPath"},
+    };
+    for (const auto& [call, error] : cases) {
+        EXPECT_EQ(ErrorOf(Call(call[0], call[1])), error) << call.dump().substr(0, 80);
+    }
+    Start(nullptr);  // an app whose name cannot name a folder
+    EXPECT_EQ(ErrorOf(Call("files.exists", {"x"})), "NotAllowed");
+}
+
+TEST_F(HostCallsTest, OnlyCallsWithTheKeyAndAnIdAreAnswered) {
+    Post(R"({"type":"tessaly-call","id":1,"key":"wrong","method":"app.info","args":[]})");
+    Post(R"({"type":"tessaly-call","method":"app.info","key":")" + std::string(kKey) + "\"}");
+    Post(R"({"type":"tessaly-call","id":7,"key":)");  // cut short: answered by its id
+    EXPECT_EQ(NextReply(), Json::parse(R"({"type":"tessaly-reply","id":7,"error":
+        {"name":"InvalidArgument","message":"the call is not valid JSON"}})"));
+    // A call larger than any file's base64 is refused unread, by its id.
+    std::u16string huge = u"{\"type\":\"tessaly-call\",\"id\":9,";
+    huge.resize(25 * 1024 * 1024, u' ');
+    calls_->Take(std::move(huge), [this](const std::string& reply) { replies_.push_back(reply); });
+    EXPECT_EQ(ErrorOf(NextReply()), "TooLarge");
+    EXPECT_EQ(replies_.size(), 2u);
+}
+
+}  // namespace
+}  // namespace tessaly
