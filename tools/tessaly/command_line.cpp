@@ -28,9 +28,9 @@ constexpr std::string_view kUsage =
       Serves APP/www on http://127.0.0.1:N/ (default 8080; 0 picks a free port) exactly as the
       program answers its browser. --log appends one line per request to FILE ("-": standard
       output).
-  tessaly run APP [--host TESSALY_HOST]
+  tessaly run APP [--host TESSALY_HOST] [-- ARGS...]
       Checks APP, then opens it in the Linux program for a preview, and exits with its exit
-      code.
+      code. ARGS go to the page, as a packed program's arguments do.
   tessaly help
 )";
 
@@ -81,6 +81,10 @@ std::variant<Command, std::string> ParseCommandLine(const std::vector<std::strin
     bool haveApp = false;
     bool haveOut = false;
     for (std::size_t i = 1; i < args.size(); ++i) {
+        if (running && args[i] == "--") {
+            command.pageArgs.assign(args.begin() + std::ptrdiff_t(i) + 1, args.end());
+            break;
+        }
         const auto [option, attached] = SplitOption(args[i]);
         const bool takesValue =
             (packing &&

@@ -26,6 +26,8 @@ struct Command {
     bool onlyLinux = false;  // the Linux program alone
     // pack --linux, run: the Linux host
     std::optional<std::filesystem::path> host;
+    // run: what follows "--", for the page (tessaly.app.info().args)
+    std::vector<std::string> pageArgs;
     // serve
     int port = 8080;
     std::optional<std::filesystem::path> log;

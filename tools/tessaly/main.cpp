@@ -79,8 +79,8 @@ int Run(const std::vector<std::string>& args) {
             return Pack(options, std::cout, std::cerr);
         }
         case Command::Kind::Run:
-            return RunApp({command.app, command.host.value_or(DefaultHost())}, std::cout,
-                          std::cerr);
+            return RunApp({command.app, command.host.value_or(DefaultHost()), command.pageArgs},
+                          std::cout, std::cerr);
         case Command::Kind::Serve:
             return Serve({command.app, command.port, command.log}, std::cout, std::cerr);
     }

@@ -38,13 +38,20 @@ int RunApp(const RunOptions& options, std::ostream& out, std::ostream& err) {
     const std::string host = options.host.string();
     const std::string app = fs::absolute(options.app, error).string();
     out << "Running " << Utf8Path(options.app) << " in " << Utf8Path(options.host) << std::endl;
+    std::vector<std::string> arguments = {host, app};
+    arguments.insert(arguments.end(), options.pageArgs.begin(), options.pageArgs.end());
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
     const pid_t child = fork();
     if (child < 0) {
         err << "run: cannot start a process\n";
         return 1;
     }
     if (child == 0) {
-        execl(host.c_str(), host.c_str(), app.c_str(), static_cast<char*>(nullptr));
+        execv(host.c_str(), argv.data());
         _exit(kCouldNotStart);
     }
     int status = 0;

@@ -3,12 +3,15 @@
 
 #include <filesystem>
 #include <ostream>
+#include <string>
+#include <vector>
 
 namespace tessaly::tool {
 
 struct RunOptions {
     std::filesystem::path app;
     std::filesystem::path host;  // the built tessaly-host
+    std::vector<std::string> pageArgs;
 };
 
 // Checks the app, then runs the host on it and waits for it. Returns the host's exit code, or 1

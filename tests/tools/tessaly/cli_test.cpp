@@ -101,12 +101,13 @@ TEST(TessalyProgram, RunsTheAppInTheLinuxProgramAndPassesItsExitCodeOn) {
                                std::to_string(c.hostExit) + "\n");
         std::filesystem::permissions(host, std::filesystem::perms::owner_all);
         std::filesystem::remove(log);
-        const Outcome run = Tessaly({"run", (work.path() / "app").string(), "--host", host});
+        const Outcome run =
+            Tessaly({"run", (work.path() / "app").string(), "--host", host, "--", "a b", "-c"});
         EXPECT_EQ(run.exitCode, c.exitCode) << run.output;
         EXPECT_NE(run.output.find(c.says), std::string::npos) << run.output;
         std::string given;
         std::getline(std::ifstream(log), given);
-        EXPECT_EQ(given, c.brokenApp ? "" : (work.path() / "app").string());
+        EXPECT_EQ(given, c.brokenApp ? "" : (work.path() / "app").string() + " a b -c");
     }
     const Outcome missing = Tessaly({"run", TESSALY_EXAMPLE_APP, "--host", host + "-none"});
     EXPECT_EQ(missing.exitCode, 1);

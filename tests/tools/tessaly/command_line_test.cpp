@@ -46,6 +46,10 @@ TEST(ParseCommandLine, ReadsEachCommand) {
     EXPECT_EQ(run.kind, Command::Kind::Run);
     EXPECT_EQ(run.app, "app");
     EXPECT_EQ(run.host, "h");
+    // After "--" everything is the page's, options and a second folder included.
+    const Command args = Parsed({"run", "app", "--", "--host", "x", "--"});
+    EXPECT_EQ(args.host, std::nullopt);
+    EXPECT_EQ(args.pageArgs, (std::vector<std::string>{"--host", "x", "--"}));
 
     const Command serve = Parsed({"serve", "app", "--port", "0", "--log=-"});
     EXPECT_EQ(serve.kind, Command::Kind::Serve);
