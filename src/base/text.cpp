@@ -139,18 +139,34 @@ void TrimWhitespace(std::u16string& text) {
     text.erase(0, lead);
 }
 
-std::u16string ReplaceAll(std::u16string_view text, std::u16string_view pattern,
-                          std::u16string_view replacement) {
-    std::u16string result;
+namespace {
+
+template <class Char>
+std::basic_string<Char> ReplaceEvery(std::basic_string_view<Char> text,
+                                     std::basic_string_view<Char> pattern,
+                                     std::basic_string_view<Char> replacement) {
+    std::basic_string<Char> result;
     result.reserve(text.size());
     std::size_t p = 0;
-    for (std::size_t hit; (hit = text.find(pattern, p)) != std::u16string_view::npos;) {
+    for (std::size_t hit; (hit = text.find(pattern, p)) != text.npos;) {
         result.append(text.substr(p, hit - p));
         result.append(replacement);
         p = hit + pattern.size();
     }
     result.append(text.substr(p));
     return result;
+}
+
+}  // namespace
+
+std::u16string ReplaceAll(std::u16string_view text, std::u16string_view pattern,
+                          std::u16string_view replacement) {
+    return ReplaceEvery(text, pattern, replacement);
+}
+
+std::string ReplaceAll(std::string_view text, std::string_view pattern,
+                       std::string_view replacement) {
+    return ReplaceEvery(text, pattern, replacement);
 }
 
 }  // namespace tessaly

@@ -23,5 +23,7 @@ void TrimWhitespace(std::u16string& text);
 // Replaces every non-overlapping occurrence of `pattern` (not empty), left to right.
 std::u16string ReplaceAll(std::u16string_view text, std::u16string_view pattern,
                           std::u16string_view replacement);
+std::string ReplaceAll(std::string_view text, std::string_view pattern,
+                       std::string_view replacement);
 
 }  // namespace tessaly

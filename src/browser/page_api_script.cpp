@@ -2,6 +2,8 @@
 
 #include <random>
 
+#include "base/text.h"
+
 namespace tessaly {
 namespace {
 
@@ -91,18 +93,10 @@ constexpr std::string_view kTemplate = R"JS((() => {
 })();
 )JS";
 
-std::string Filled(std::string text, std::string_view name, std::string_view value) {
-    for (std::size_t at = text.find(name); at != std::string::npos;
-         at = text.find(name, at + value.size())) {
-        text.replace(at, name.size(), value);
-    }
-    return text;
-}
-
 }  // namespace
 
 std::string PageApiScript(std::string_view appOrigin, std::string_view key) {
-    return Filled(Filled(std::string(kTemplate), "@APP@", appOrigin), "@KEY@", key);
+    return ReplaceAll(ReplaceAll(kTemplate, "@APP@", appOrigin), "@KEY@", key);
 }
 
 std::string NewCallKey() {

@@ -93,18 +93,13 @@ constexpr std::string_view kTemplate = R"JS((() => {
 })();
 )JS";
 
-std::string Fill(std::string text, std::string_view name, std::string_view value) {
-    return WideToUtf8(ReplaceAll(Utf8ToWide(text), Utf8ToWide(name), Utf8ToWide(value)));
-}
-
 }  // namespace
 
 std::string PageStartScript(std::string_view mediaBase) {
-    std::string script(kTemplate);
-    script = Fill(script, "@WEB_MESSAGE@", kWebMessageHandler);
-    script = Fill(script, "@DOM_READY@", kDomReadyHandler);
-    script = Fill(script, "@APP@", WideToUtf8(kAppOrigin));
-    return Fill(script, "@MEDIA@", mediaBase);
+    std::string script = ReplaceAll(kTemplate, "@WEB_MESSAGE@", kWebMessageHandler);
+    script = ReplaceAll(script, "@DOM_READY@", kDomReadyHandler);
+    script = ReplaceAll(script, "@APP@", WideToUtf8(kAppOrigin));
+    return ReplaceAll(script, "@MEDIA@", mediaBase);
 }
 
 }  // namespace tessaly
