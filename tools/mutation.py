@@ -146,6 +146,43 @@ FAULTS = [
      "if (path.starts_with('/') || path.find(':') != std::string_view::npos) {",
      "if (path.starts_with('/')) {"),
     ("tools/tessaly/http_answer.cpp", "(y >= 'A' && y <= 'Z' ? y - 'A' + 'a' : y)", "y"),
+    # Save paths.
+    ("src/saves/save_path.cpp", "name.back() == '.' || name.back() == ' '", "name.back() == '.'"),
+    ("src/saves/save_path.cpp", "stem[3] >= '1' && stem[3] <= '9'", "stem[3] >= '0' && stem[3] <= '9'"),
+    ("src/saves/save_path.cpp", "if (names.size() == kMaxSaveSegments) {",
+     "if (names.size() > kMaxSaveSegments) {"),
+    ("src/saves/save_path.cpp", "if (name.size() > kMaxSaveNameBytes) {",
+     "if (name.size() >= kMaxSaveNameBytes) {"),
+    ("src/saves/save_path.cpp", "while (!stem.empty() && stem.back() == ' ') {",
+     "while (false) {"),
+    ("src/saves/save_path.cpp", "std::uint8_t(c) < 0x20 || c == 0x7F", "std::uint8_t(c) < 0x20"),
+    # Base64.
+    ("src/base/base64.cpp", "padding = text[text.size() - 2] == '=' ? 2 : 1;", "padding = 1;"),
+    ("src/base/base64.cpp", "if (digits > 2) {", "if (digits > 1) {"),
+    # The page's calls.
+    ("src/browser/host_calls.cpp", "code.get<std::int64_t>() > 255", "code.get<std::int64_t>() > 256"),
+    ("src/browser/host_calls.cpp", "if (!value.is_number_integer() || value.get<std::int64_t>() < 1 ||",
+     "if (!value.is_number_integer() || value.get<std::int64_t>() < 0 ||"),
+    ("src/browser/host_calls.cpp", "if (window.IsFullscreen()) {", "if (false) {"),
+    ("src/browser/host_calls.cpp", "        return 0;\n", "        return 1;\n"),
+    ("src/browser/host_calls.cpp", '{"filesFolder", facts.filesFolder}', '{"filesFolder", facts.name}'),
+    ("src/browser/host_calls.cpp", 'GetString(root, "key", u"") != Utf8ToWide(key_)) {',
+     'GetString(root, "key", u"") == u"x") {'),
+    ("src/browser/host_calls.cpp", "if (bytes.size() > kMaxSaveFileBytes) {", "if (false) {"),
+    # The save folder on POSIX.
+    ("src/saves/save_folder_posix.cpp", "unlinkat(folder, name.c_str(), 0);", "(void)folder;"),
+    ("src/saves/save_folder_posix.cpp", 'if (name == "." || name == ".." || IsPartialWriteName(name)) {',
+     'if (name == "." || name == "..") {'),
+    ("src/saves/save_folder_posix.cpp", "O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC",
+     "O_RDONLY | O_NONBLOCK | O_CLOEXEC"),
+    ("src/saves/save_folder_posix.cpp", "if (std::uint64_t(info.st_size) > limit) {",
+     "if (std::uint64_t(info.st_size) >= limit) {"),
+    ("src/saves/save_folder_posix.cpp", "isFolder ? AT_REMOVEDIR : 0", "isFolder ? 0 : 0"),
+    ("src/saves/save_folder_posix.cpp",
+     "Fd inner(openat(folder.get(), name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));",
+     "Fd inner(openat(folder.get(), name, O_RDONLY | O_DIRECTORY | O_CLOEXEC));"),
+    # The user's language.
+    ("src/base/language_tag.cpp", "locale = locale.substr(0, locale.find(':'));", ";"),
 ]
 
 

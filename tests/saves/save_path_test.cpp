@@ -39,7 +39,7 @@ TEST(SavePathTest, RefusesEveryPathThatCouldLeaveTheFolderOrNotMoveBetweenSystem
         "Nul.tar.gz",
         "COM1",
         "lpt9.sav",
-        "aux /x",
+        "aux .txt",
         "a/PRN",
         "a.",
         "a ",
