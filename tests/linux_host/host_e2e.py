@@ -378,10 +378,17 @@ def api_run(desktop, host, work):
         left = [path for path in tree(saves) if os.path.basename(path).startswith(PARTIAL)]
         check(left == [], "the leftovers of interrupted writes are gone once the first call is "
               "answered (%r)" % left)
-        first = by_name(report(title, "api: started "))
+        started = report(title, "api: started ")
+        first = by_name(started["list"])
         check(first == listing(saves) and [entry["name"] for entry in first] == ["big.bin", "sub"]
               and first[0]["modified"] == BIG_MTIME_NS // 1000000,
               "list() shows the files and folders with sizes and times, no links (%r)" % first)
+        arch = {"x86_64": "x64", "aarch64": "arm64"}.get(platform.machine(), "x86")
+        expected = {"name": API_APP_NAME, "version": "1.2.3", "platform": "linux", "arch": arch,
+                    "args": ["\u00e4rg 1", "--x", "caf\ufffd"], "language": "sr-Latn-RS",
+                    "filesFolder": saves + "/"}
+        check(started["info"] == expected, "info() tells the app, the arguments after APP and "
+              "the language of LANGUAGE")
         go(app, "started")
 
         desktop.wait_for_title(window, "^api: plant$", process, 60)
@@ -442,12 +449,6 @@ def api_run(desktop, host, work):
         title = desktop.wait_for_title(window, "^api: done ", process)
         results = report(title, "api: done ")
         print("page results:", json.dumps(results, ensure_ascii=False))
-        arch = {"x86_64": "x64", "aarch64": "arm64"}.get(platform.machine(), "x86")
-        expected = {"name": API_APP_NAME, "version": "1.2.3", "platform": "linux", "arch": arch,
-                    "args": ["\u00e4rg 1", "--x", "caf\ufffd"], "language": "sr-Latn-RS",
-                    "filesFolder": saves + "/"}
-        check(results["info"] == expected, "info() tells the app, the arguments after APP and "
-              "the language of LANGUAGE")
         check(results["wrongRefusals"] == [], "every refused path, missing file, link, size "
               "and argument is refused with its error")
         check(results["wrongAccepted"] == [], "names near the rules are written and read back")

@@ -23,6 +23,10 @@ async function step(name, detail = '') {
   await go(name);
 }
 
+// What went wrong, short enough for the title.
+const short = (wrong) => (wrong.length > 3 ? [...wrong.slice(0, 3), `${wrong.length - 3} more`]
+                                           : wrong).map((text) => text.slice(0, 60));
+
 // The name of the error a call rejects with.
 const refusal = (call) => call().then(() => 'resolved', (error) =>
     error instanceof Error && error.message ? error.name : 'not an Error: ' + error);
@@ -34,7 +38,7 @@ async function wrongRefusals(table) {
     const got = await refusal(call);
     if (got !== name) wrong.push(what + ': ' + got);
   }
-  return wrong;
+  return short(wrong);
 }
 
 const refusedPaths = [
@@ -77,6 +81,7 @@ async function checkFiles() {
     const got = await files.write(path, path).then(() => files.readText(path), (e) => e.name);
     if (got !== path) results.wrongAccepted.push(path + ': ' + got);
   }
+  results.wrongAccepted = short(results.wrongAccepted);
 
   await files.write('trash/a.txt', 'a');
   const table = [
@@ -180,9 +185,9 @@ async function checkWindow() {
 }
 
 async function main() {
-  results.info = await app.info();
   // The first call's reply comes after the sweep of the leftovers.
-  await step('started', ' ' + JSON.stringify(await files.list()));
+  const info = await app.info();
+  await step('started', ' ' + JSON.stringify({info, list: await files.list()}));
   await checkFiles();
   await step('plant');
   // Titles stop at 1000 characters: the listings go on their own, in short.
