@@ -137,6 +137,11 @@ class Desktop:
         return (value("Absolute upper-left X"), value("Absolute upper-left Y"),
                 value("Width"), value("Height"))
 
+    def frame(self, window):
+        """The window manager's frame around `window`: left, right, top and bottom."""
+        extents = self.tool("xprop", "-id", window, "_NET_FRAME_EXTENTS").split("=")[-1]
+        return tuple(map(int, re.findall(r"\d+", extents)))
+
     def stop(self):
         if self.window_manager:
             self.window_manager.terminate()
@@ -411,8 +416,7 @@ def api_run(desktop, host, work):
         bounds = report(title, "api: sized ")
         x, y, width, height = desktop.geometry(window)
         # The position is the frame's, the window manager's border and title bar included.
-        left, _, top, _ = map(int, re.findall(r"\d+", desktop.tool(
-            "xprop", "-id", window, "_NET_FRAME_EXTENTS").split("=")[-1]))
+        left, right, top, bottom = desktop.frame(window)
         check((width, height) == (500, 400) and bounds == {"x": x - left, "y": y - top,
                                                            "width": width, "height": height},
               "setSize(500, 400) sizes the content area, getBounds tells where it is "
@@ -420,8 +424,11 @@ def api_run(desktop, host, work):
         go(app, "sized")
         desktop.wait_for_title(window, "^api: clamped$", process)
         x, y, width, height = desktop.geometry(window)
-        check(500 < width <= SCREEN[0] and 400 < height <= SCREEN[1],
-              "setSize(100000, 100000) stops at the screen (%dx%d)" % (width, height))
+        outer = (x - left, y - top, x + width + right, y + height + bottom)
+        check(min(outer[:2]) >= 0 and outer[2] <= SCREEN[0] and outer[3] <= SCREEN[1] and
+              (width + left + right, height + top + bottom) == SCREEN,
+              "setSize(100000, 100000) stops where the window, frame and all, fills the screen "
+              "(content %dx%d at %d, %d)" % (width, height, x, y))
         go(app, "clamped")
         desktop.wait_for_title(window, "^api: fullscreen$", process)
         full = desktop.geometry(window)
