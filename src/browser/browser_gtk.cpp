@@ -69,13 +69,20 @@ class GtkPageWindow final : public PageWindow {
     }
     void SetContentSize(std::int32_t width, std::int32_t height) override {
         // GTK's logical pixels are CSS pixels: both follow the desktop's scale. The window holds
-        // the view alone, so its size is the content's.
+        // the view alone, so its size is the content's; the window manager's frame goes around
+        // it, and the two together must fit the work area, or part of the content is off screen.
         GdkRectangle screen{0, 0, width, height};
         GdkDisplay* display = gtk_widget_get_display(GTK_WIDGET(window_));
         GdkWindow* shown = gtk_widget_get_window(GTK_WIDGET(window_));
         if (GdkMonitor* monitor = shown ? gdk_display_get_monitor_at_window(display, shown)
                                         : gdk_display_get_primary_monitor(display)) {
             gdk_monitor_get_workarea(monitor, &screen);
+        }
+        if (shown) {
+            GdkRectangle frame;
+            gdk_window_get_frame_extents(shown, &frame);
+            screen.width -= frame.width - gdk_window_get_width(shown);
+            screen.height -= frame.height - gdk_window_get_height(shown);
         }
         gtk_window_resize(window_, std::min(width, screen.width), std::min(height, screen.height));
     }

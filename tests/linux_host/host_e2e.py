@@ -5,15 +5,21 @@ The test app in app/ checks the host from inside and says where it is in its doc
 which the host mirrors to the window title; this harness reads that with xdotool, measures the
 window with xwininfo, and lets the page go on by putting NAME.go files into its www folder.
 
+The api mode runs the app in api_app/, which calls every method of window.tessaly; the harness
+checks the window with xwininfo and xprop, and the save folder on disk.
+
     host_e2e.py run --host tessaly-host --media clip.webm --work DIR
     host_e2e.py startup-failures --host tessaly-host --work DIR
+    host_e2e.py api --host tessaly-host --work DIR
 """
 
 import argparse
 import json
 import os
+import platform
 import re
 import shutil
+import stat
 import subprocess
 import sys
 import time
@@ -28,6 +34,8 @@ PACKAGE_MISSING = ("Failed to load package.json. Check the file is in the same f
 PACKAGE_INVALID = ("Failed to parse package.json. Check the file has valid JSON and that all "
                    "parameters are correct.")
 START_PAGE_MISSING = "Failed to load the start page."
+MiB = 1024 * 1024
+PARTIAL = ".tessaly-partial-"
 
 
 class Failure(Exception):
@@ -101,11 +109,38 @@ class Desktop:
         titles = [t for _, t in self.windows(".")]
         raise Failure("no window matched %r within %d s; windows: %r" % (pattern, seconds, titles))
 
+    def wait_for_title(self, window, pattern, process, seconds=30):
+        """The title of `window`, shown or not, once it matches `pattern`."""
+        end = time.monotonic() + seconds
+        while time.monotonic() < end:
+            title = self.tool("xdotool", "getwindowname", window).strip()
+            if re.search(pattern, title):
+                return title
+            if process.poll() is not None or " failed " in title:
+                raise Failure("waiting for %r: the title is %r, the host %s" % (
+                    pattern, title, "runs" if process.poll() is None else "ended"))
+            time.sleep(0.1)
+        raise Failure("the title did not match %r within %d s" % (pattern, seconds))
+
+    def wait_for_state(self, window, atom, present):
+        """Whether `atom` came to be in the window's _NET_WM_STATE (or left it) within 5 s."""
+        end = time.monotonic() + 5
+        while (atom in self.tool("xprop", "-id", window, "_NET_WM_STATE")) != present:
+            if time.monotonic() > end:
+                return False
+            time.sleep(0.1)
+        return True
+
     def geometry(self, window):
         info = self.tool("xwininfo", "-id", window)
         value = lambda name: int(re.search(name + r":\s+(-?\d+)", info).group(1))
         return (value("Absolute upper-left X"), value("Absolute upper-left Y"),
                 value("Width"), value("Height"))
+
+    def frame(self, window):
+        """The window manager's frame around `window`: left, right, top and bottom."""
+        extents = self.tool("xprop", "-id", window, "_NET_FRAME_EXTENTS").split("=")[-1]
+        return tuple(map(int, re.findall(r"\d+", extents)))
 
     def stop(self):
         if self.window_manager:
@@ -267,9 +302,212 @@ def engine_stops(desktop, host, app):
           "a stopped engine: a message titled as the app, then exit code 1 (%d)" % code)
 
 
+API_APP_NAME = "tessaly-api-e2e"
+BIG_MTIME_NS = 1600000000123456789
+ACCEPTED_PATHS = ["x" * 255, "\u00fc" * 127 + "x", "d/" * 30 + "f", "COM0", "com10.txt",
+                  "CONSOLE", "LPT", ".hidden", "..x", "x .txt", "\u65e5\u672c\u8a9e.txt"]
+
+
+def plant_saves(saves, outside):
+    """Before the start: leftovers of interrupted writes, a file over the size limit and links
+    out of the save folder."""
+    os.makedirs(os.path.join(saves, "sub"))
+    os.makedirs(outside)
+    with open(os.path.join(outside, "secret.txt"), "w") as f:
+        f.write("outside\n")
+    for leftover in (PARTIAL + "x", "sub/" + PARTIAL + "y"):
+        open(os.path.join(saves, leftover), "w").close()
+    big = os.path.join(saves, "big.bin")
+    with open(big, "wb") as f:
+        f.truncate(16 * MiB + 1)
+    os.utime(big, ns=(BIG_MTIME_NS, BIG_MTIME_NS))
+    os.symlink(os.path.join(outside, "secret.txt"), os.path.join(saves, "outside-link"))
+    os.symlink(outside, os.path.join(saves, "linkdir"))
+
+
+def tree(folder):
+    """Every path under `folder`, links not followed."""
+    found = set()
+    for root, folders, names in os.walk(folder):
+        found.update(os.path.relpath(os.path.join(root, name), folder) for name in folders + names)
+    return found
+
+
+def listing(folder):
+    """What files.list must say of `folder`: its files and folders, without links and leftovers,
+    by name."""
+    entries = []
+    for name in sorted(os.listdir(folder)):
+        info = os.lstat(os.path.join(folder, name))
+        if name.startswith(PARTIAL) or not (stat.S_ISREG(info.st_mode) or
+                                            stat.S_ISDIR(info.st_mode)):
+            continue
+        is_folder = stat.S_ISDIR(info.st_mode)
+        entries.append({"name": name, "kind": "folder" if is_folder else "file",
+                        "size": 0 if is_folder else info.st_size,
+                        "modified": info.st_mtime_ns // 1000000})
+    return entries
+
+
+def by_name(entries):
+    return sorted(entries, key=lambda entry: entry["name"])
+
+
+def report(title, opening):
+    """The JSON text after `opening` in a title."""
+    try:
+        return json.loads(title[len(opening):])
+    except ValueError:
+        raise Failure("the page's report is not JSON (%d characters): %r" % (len(title), title))
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def api_run(desktop, host, work):
+    app = os.path.join(work, "app")
+    shutil.copytree(os.path.join(HERE, "api_app"), app)
+    saves = os.path.join(desktop.env["XDG_DATA_HOME"], API_APP_NAME)
+    outside = os.path.join(work, "outside")
+    plant_saves(saves, outside)
+    # LANGUAGE comes first; LANG alone would say "en".
+    env = dict(desktop.env, LANGUAGE="sr_RS.UTF-8@latin:de", LANG="C.UTF-8")
+    env.pop("LC_ALL", None)
+    env.pop("LC_MESSAGES", None)
+    process = subprocess.Popen([host, app, "\u00e4rg 1", "--x", b"caf\xe9"], env=env,
+                               stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+    try:
+        window, title = desktop.wait_for_window("^api: started ", process, 60)
+        left = [path for path in tree(saves) if os.path.basename(path).startswith(PARTIAL)]
+        check(left == [], "the leftovers of interrupted writes are gone once the first call is "
+              "answered (%r)" % left)
+        started = report(title, "api: started ")
+        first = by_name(started["list"])
+        check(first == listing(saves) and [entry["name"] for entry in first] == ["big.bin", "sub"]
+              and first[0]["modified"] == BIG_MTIME_NS // 1000000,
+              "list() shows the files and folders with sizes and times, no links (%r)" % first)
+        arch = {"x86_64": "x64", "aarch64": "arm64"}.get(platform.machine(), "x86")
+        expected = {"name": API_APP_NAME, "version": "1.2.3", "platform": "linux", "arch": arch,
+                    "args": ["\u00e4rg 1", "--x", "caf\ufffd"], "language": "sr-Latn-RS",
+                    "filesFolder": saves + "/"}
+        check(started["info"] == expected, "info() tells the app, the arguments after APP and "
+              "the language of LANGUAGE")
+        go(app, "started")
+
+        desktop.wait_for_title(window, "^api: plant$", process, 60)
+        for leftover in (PARTIAL + "late", "sub/" + PARTIAL + "late"):
+            open(os.path.join(saves, leftover), "w").close()
+        go(app, "plant")
+        title = desktop.wait_for_title(window, "^api: listed ", process)
+        listed = report(title, "api: listed ")
+        for entries, folder in zip(listed, ("", "sub", "notes")):
+            expected = [[e["name"], e["kind"], e["size"], e["modified"]]
+                        for e in listing(os.path.join(saves, folder))]
+            check(sorted(entries) == expected, "list(%r) matches the disk, without the "
+                  "leftovers planted meanwhile (%r)" % (folder, entries))
+        go(app, "listed")
+
+        # The text setTitle gives is the window's title, until the page's own title changes.
+        desktop.wait_for_title(window, "^api: set by setTitle \u2713$", process)
+        go(app, "titled")
+        title = desktop.wait_for_title(window, "^api: sized ", process)
+        bounds = report(title, "api: sized ")
+        x, y, width, height = desktop.geometry(window)
+        # The position is the frame's, the window manager's border and title bar included.
+        left, right, top, bottom = desktop.frame(window)
+        check((width, height) == (500, 400) and bounds == {"x": x - left, "y": y - top,
+                                                           "width": width, "height": height},
+              "setSize(500, 400) sizes the content area, getBounds tells where it is "
+              "(%r, xwininfo %r, frame %d, %d)" % (bounds, (x, y, width, height), left, top))
+        go(app, "sized")
+        desktop.wait_for_title(window, "^api: clamped$", process)
+        x, y, width, height = desktop.geometry(window)
+        outer = (x - left, y - top, x + width + right, y + height + bottom)
+        check(min(outer[:2]) >= 0 and outer[2] <= SCREEN[0] and outer[3] <= SCREEN[1] and
+              (width + left + right, height + top + bottom) == SCREEN,
+              "setSize(100000, 100000) stops where the window, frame and all, fills the screen "
+              "(content %dx%d at %d, %d)" % (width, height, x, y))
+        go(app, "clamped")
+        desktop.wait_for_title(window, "^api: fullscreen$", process)
+        full = desktop.geometry(window)
+        check(full == (0, 0) + SCREEN, "setFullscreen(true) covers the screen (%r)" % (full,))
+        go(app, "fullscreen")
+        desktop.wait_for_title(window, "^api: click$", process)
+        desktop.tool("xdotool", "mousemove", "--window", window, "100", "100", "click", "1")
+        desktop.wait_for_title(window, "^api: restored$", process)
+        back = desktop.geometry(window)
+        check(back[2:] == (640, 480), "leaving full screen gives back 640x480 (%r)" % (back,))
+        go(app, "restored")
+        desktop.wait_for_title(window, "^api: above$", process)
+        check(desktop.wait_for_state(window, "_NET_WM_STATE_ABOVE", True),
+              "setAlwaysOnTop(true) keeps the window above the others")
+        go(app, "above")
+        desktop.wait_for_title(window, "^api: not-above$", process)
+        check(desktop.wait_for_state(window, "_NET_WM_STATE_ABOVE", False),
+              "setAlwaysOnTop(false) lets it go")
+        go(app, "not-above")
+        desktop.wait_for_title(window, "^api: minimized$", process)
+        check(desktop.wait_for_state(window, "_NET_WM_STATE_HIDDEN", True),
+              "minimize() minimizes the window")
+        go(app, "minimized")
+
+        title = desktop.wait_for_title(window, "^api: done ", process)
+        results = report(title, "api: done ")
+        print("page results:", json.dumps(results, ensure_ascii=False))
+        check(results["wrongRefusals"] == [], "every refused path, missing file, link, size "
+              "and argument is refused with its error")
+        check(results["wrongAccepted"] == [], "names near the rules are written and read back")
+        check(results["text"] == "Hallo W\u00f6rld \u2713" and results["replaced"] == "k\u00fcrzer",
+              "readText gives what write wrote, also after a shorter write")
+        check(results["bytes"] and results["notUtf8"], "readBytes gives all 256 byte values "
+              "back; readText turns bytes that are not UTF-8 into U+FFFD")
+        check(results["max"] == 16 * MiB, "a file of 16 MiB exactly is written and read")
+        check(results["exists"] == [True, True, False, False, False, False, False, False],
+              "exists() sees files and folders, not removed ones, links or paths through them")
+        check(results["sizeInFullscreen"] == "NotAllowed", "setSize in full screen: NotAllowed")
+        check(results["fullscreen"] == [False, True, False, True, False, True, False],
+              "isFullscreen follows the method, the message and the Fullscreen API")
+        expected_tree = {"big.bin", "sub", "outside-link", "linkdir", "bytes.bin", "view.bin",
+                         "buffer.bin", "u16.bin", "lone.txt", "notes", "notes/gr\u00fc\u00dfe "
+                         "\u2713.txt", "max.bin", PARTIAL + "late", "sub/" + PARTIAL + "late"}
+        expected_tree.update("near/" + path for path in ACCEPTED_PATHS)
+        expected_tree.update("near/" + "d/" * n + "d" for n in range(30))
+        expected_tree.add("near")
+        found = tree(saves)
+        check(found == expected_tree, "the save folder holds what was written, nothing of the "
+              "refused calls (extra %r, missing %r)" % (found - expected_tree,
+                                                        expected_tree - found))
+        contents = {"bytes.bin": bytes(range(256)), "view.bin": bytes(range(16, 48)),
+                    "buffer.bin": bytes(range(250, 256)), "u16.bin": b"\x02\x01\xfe\xff",
+                    "lone.txt": b"a\xef\xbf\xbdb", "notes/gr\u00fc\u00dfe \u2713.txt":
+                    "k\u00fcrzer".encode()}
+        wrong = [name for name, content in contents.items()
+                 if read(os.path.join(saves, name)) != content]
+        check(wrong == [], "typed arrays, views, ArrayBuffers and strings are on disk as "
+              "written (wrong: %r)" % wrong)
+        check(os.path.getsize(os.path.join(saves, "big.bin")) == 16 * MiB + 1 and
+              os.listdir(outside) == ["secret.txt"] and
+              read(os.path.join(outside, "secret.txt")) == b"outside\n",
+              "the file over the limit and the folder behind the links are untouched")
+        go(app, "done")
+        try:
+            code = process.wait(timeout=15)
+        except subprocess.TimeoutExpired:
+            raise Failure("the host did not end after quit(7)")
+        check(code == 7, "quit(7) ends the host with exit code 7 (%d)" % code)
+    finally:
+        if process.poll() is None:
+            process.kill()
+        output = process.communicate()[0]
+        if output.strip():
+            print("host output:\n" + output)
+
+
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("mode", choices=["run", "startup-failures"])
+    parser.add_argument("mode", choices=["run", "startup-failures", "api"])
     parser.add_argument("--host", required=True)
     parser.add_argument("--media")
     parser.add_argument("--work", required=True)
@@ -285,6 +523,8 @@ def main():
             # closes a window.
             run_once(desktop, args.host, app, 0, close_by_page=True)
             run_once(desktop, args.host, app, 1, close_by_page=False)
+        elif args.mode == "api":
+            api_run(desktop, args.host, work)
         else:
             startup_failures(desktop, args.host, work)
             engine_stops(desktop, args.host, make_app(work, args.media))
