@@ -58,6 +58,10 @@ constexpr std::string_view kTemplate = R"JS((() => {
     return bytes.buffer;
   };
   const data = (value) => {
+    // A long text goes as its UTF-8 bytes: JSON escapes could make it several times longer.
+    if (typeof value === 'string' && value.length > 0x100000) {
+      return {base64: toBase64(new TextEncoder().encode(value))};
+    }
     if (value instanceof ArrayBuffer) return {base64: toBase64(new Uint8Array(value))};
     if (ArrayBuffer.isView(value)) {
       return {base64: toBase64(new Uint8Array(value.buffer, value.byteOffset, value.byteLength))};

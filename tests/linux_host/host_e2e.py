@@ -464,6 +464,7 @@ def api_run(desktop, host, work):
         check(results["bytes"] and results["notUtf8"], "readBytes gives all 256 byte values "
               "back; readText turns bytes that are not UTF-8 into U+FFFD")
         check(results["max"] == 16 * MiB, "a file of 16 MiB exactly is written and read")
+        check(results["escaped"], "a 5 MiB text that JSON escapes sixfold is written and read")
         check(results["exists"] == [True, True, False, False, False, False, False, False],
               "exists() sees files and folders, not removed ones, links or paths through them")
         check(results["sizeInFullscreen"] == "NotAllowed", "setSize in full screen: NotAllowed")

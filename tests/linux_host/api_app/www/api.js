@@ -75,6 +75,11 @@ async function checkFiles() {
       /^\uFFFD+$/.test(text.slice(128));
   await files.write('max.bin', new Uint8Array(16 * MiB));
   results.max = (await files.readBytes('max.bin')).byteLength;
+  // Six times longer as JSON, yet within the limit as a file.
+  const escaped = '\x01'.repeat(5 * MiB);
+  await files.write('escaped.txt', escaped);
+  results.escaped = (await files.readText('escaped.txt')) === escaped;
+  await files.remove('escaped.txt');
 
   results.wrongAccepted = [];
   for (const path of acceptedPaths) {
