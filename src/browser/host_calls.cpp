@@ -60,9 +60,9 @@ std::string ReplyText(const Json& id, const Result& result) {
     const Json* value = std::get_if<Json>(&result);
     if (value && value->is_object() && value->size() == 1 && value->contains("base64")) {
         // Bytes need no escaping: the reply is written around them, not dumped character by
-        // character.
-        return R"({"type":"tessaly-reply","id":)" + id.dump() + R"(,"result":{"base64":")" +
-               value->at("base64").get_ref<const std::string&>() + "\"}}";
+        // character, with its members in the order dump() gives every other reply.
+        return R"({"id":)" + id.dump() + R"(,"result":{"base64":")" +
+               value->at("base64").get_ref<const std::string&>() + R"("},"type":"tessaly-reply"})";
     }
     Json reply = {{"type", "tessaly-reply"}, {"id", id}};
     if (const Failure* failure = std::get_if<Failure>(&result)) {
