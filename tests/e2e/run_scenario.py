@@ -148,6 +148,16 @@ def run(args):
     return run_program(args, run_dir, prefix, exe), run_dir
 
 
+def program_arguments(scenario):
+    """The program's command line: NAME.args beside NAME.scenario, one argument a line (UTF-8),
+    or none."""
+    path = os.path.splitext(scenario)[0] + ".args"
+    if not os.path.exists(path):
+        return []
+    with open(path, encoding="utf-8") as lines:
+        return lines.read().splitlines()
+
+
 def run_program(args, run_dir, prefix, exe):
     """Runs `exe` in the run's prefix with the scenario; returns the lines to compare."""
     browser_log = os.path.join(run_dir, "browser.log")
@@ -159,7 +169,8 @@ def run_program(args, run_dir, prefix, exe):
         env["TESSALY_STANDIN_SCENARIO"] = windows_path(args.scenario)
         env["TESSALY_STANDIN_LOG"] = windows_path(standin_log)
         try:
-            result = subprocess.run(["wine", exe], cwd=os.path.dirname(exe), env=env,
+            result = subprocess.run(["wine", exe] + program_arguments(args.scenario),
+                                    cwd=os.path.dirname(exe), env=env,
                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                                     timeout=args.timeout)
             exit_line = "exit-code %d" % result.returncode
@@ -217,9 +228,10 @@ def read_expected(path):
                 if line.strip() and not line.startswith("#")]
 
 
-def compare(expected, actual):
-    """None when every line matches, else the number (1-based) of the first that does not."""
-    captures = {}
+def compare(expected, actual, known=None):
+    """None when every line matches, else the number (1-based) of the first that does not.
+    `known` gives named placeholders their text from the start."""
+    captures = dict(known or {})
     for index, want in enumerate(expected):
         if index >= len(actual):
             return index + 1
@@ -270,7 +282,7 @@ def main():
         with open(os.path.join(work_dir, name + ".memory"), "w", encoding="utf-8") as out:
             out.write("\n".join(measured) + "\n")
     expected = read_expected(args.expected)
-    mismatch = compare(expected, actual)
+    mismatch = compare(expected, actual, {"arch": args.arch} if args.arch else None)
     seconds = time.monotonic() - started
     if mismatch is None:
         print("%s: log as expected (%d lines, %.1f s)" % (args.scenario, len(actual), seconds))
