@@ -3,8 +3,8 @@
 
 The program is killed while it writes a 12 MiB save over an old one: afterwards the save holds
 the old content or the new content whole, never a mix. The next start removes what the killed
-write left (and a leftover planted in a subfolder), and never shows it to the page; a save of
-exactly 16 MiB is written, one byte more is refused as TooLarge.
+write left (and a leftover planted in a subfolder); one it cannot remove (read-only) is never
+shown to the page. A save of exactly 16 MiB is written, one byte more is refused as TooLarge.
 """
 
 import argparse
@@ -124,8 +124,11 @@ def main():
           % (seen[0] if seen else "-", outcome, left or "nothing"))
 
     os.makedirs(os.path.join(folder, "slot"), exist_ok=True)
-    with open(os.path.join(folder, "slot", PARTIAL + "1-1"), "wb") as planted:
-        planted.write(b"planted")
+    for name in ("slot/" + PARTIAL + "1-1", PARTIAL + "1-2"):
+        with open(os.path.join(folder, name), "wb") as planted:
+            planted.write(b"planted")
+    # Wine deletes no file without a write permission bit, as Windows deletes no read-only file.
+    os.chmod(os.path.join(folder, PARTIAL + "1-2"), 0o444)
     write_call(os.path.join(run.program, "limit.json"), 101, "limit.bin", pattern(LIMIT, b"a"))
     write_call(os.path.join(run.program, "over.json"), 102, "over.bin", pattern(LIMIT + 1, b"b"))
     again = run.start("again", [
@@ -138,7 +141,8 @@ def main():
     answers = replies(again)
     listed = [entry["name"] for id in (1, 2) for entry in answers.get(id, {}).get("result", [])]
     run.check(sorted(listed) == ["save.bin", "slot"], "listed: %s" % listed)
-    run.check(leftovers(folder) == [], "left after the next start: %s" % leftovers(folder))
+    run.check(leftovers(folder) == [PARTIAL + "1-2"],
+              "left after the next start: %s" % leftovers(folder))
     with open(os.path.join(folder, "save.bin"), "rb") as save:
         run.check(save.read() == content, "the next start changed the save")
     run.check(answers.get(101, {}).get("result", "") is None, "16 MiB: %s" % answers.get(101))
