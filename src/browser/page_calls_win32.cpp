@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -51,10 +52,15 @@ class Win32PageWindow final : public PageWindow {
         if (IsZoomed(MainWindow)) {
             ShowWindow(MainWindow, SW_RESTORE);
         }
-        SetWindowPos(MainWindow, nullptr, 0, 0,
-                     std::min(frame.right - frame.left, screen.right - screen.left),
-                     std::min(frame.bottom - frame.top, screen.bottom - screen.top),
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        const LONG frameWidth = std::min(frame.right - frame.left, screen.right - screen.left);
+        const LONG frameHeight = std::min(frame.bottom - frame.top, screen.bottom - screen.top);
+        // Moved only as far as it takes for the whole window to be in the work area.
+        RECT window{};
+        GetWindowRect(MainWindow, &window);
+        SetWindowPos(MainWindow, nullptr,
+                     std::clamp(window.left, screen.left, screen.right - frameWidth),
+                     std::clamp(window.top, screen.top, screen.bottom - frameHeight), frameWidth,
+                     frameHeight, SWP_NOZORDER | SWP_NOACTIVATE);
     }
     WindowBounds Bounds() override {
         RECT window{};
