@@ -514,6 +514,21 @@ void FullscreenElement(const Step& step) {
                                                            Make<EmptyArgs>().Get());
 }
 
+// Moves the host window as the user would by its title bar.
+void MoveWindowStep(const Step& step) {
+    int x = 0;
+    int y = 0;
+    if (step.args.size() != 2 ||
+        std::from_chars(step.args[0].data(), step.args[0].data() + step.args[0].size(), x).ec !=
+            std::errc() ||
+        std::from_chars(step.args[1].data(), step.args[1].data() + step.args[1].size(), y).ec !=
+            std::errc()) {
+        return StepError(step, "move-window takes the window's new left and top");
+    }
+    SetWindowPos(State().hostWindow, nullptr, x, y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void CloseRequest(const Step&) {
     Log("window-close-requested");
     State().view->onWindowCloseRequested.Raise(State().view.Get(), Make<EmptyArgs>().Get());
@@ -721,6 +736,7 @@ const std::map<std::string, StepFunction>& Steps() {
         {"call", CallStep},
         {"fullscreen-element", FullscreenElement},
         {"close-request", CloseRequest},
+        {"move-window", MoveWindowStep},
         {"hold-file", HoldFile},
         {"sparse-file", SparseFile},
         {"memory", Memory},
