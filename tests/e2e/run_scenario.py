@@ -135,9 +135,20 @@ def new_run(work_dir, name):
     return run_dir, prefix
 
 
+def set_dpi(prefix, scenario):
+    """The screen's DPI from NAME.dpi beside NAME.scenario, if there is one (else 96)."""
+    path = os.path.splitext(scenario)[0] + ".dpi"
+    if os.path.exists(path):
+        with open(path, encoding="ascii") as dpi, \
+                open(os.path.join(prefix, "user.reg"), "a", encoding="utf-8") as registry:
+            registry.write('\n[Control Panel\\\\Desktop] 1700000000\n"LogPixels"=dword:%08x\n'
+                           % int(dpi.read()))
+
+
 def run(args):
     name = os.path.splitext(os.path.basename(args.scenario))[0]
     run_dir, prefix = new_run(args.work_dir, name)
+    set_dpi(prefix, args.scenario)
     if args.program_folder:
         # A program folder as pack made it, run as it is.
         program = os.path.join(run_dir, "program")
