@@ -3,7 +3,6 @@
 #include <shellapi.h>
 
 #include <algorithm>
-#include <cmath>
 #include <memory>
 
 #include "base/paths.h"
@@ -67,8 +66,9 @@ class Win32PageWindow final : public PageWindow {
         GetWindowRect(MainWindow, &window);
         RECT client{};
         GetClientRect(MainWindow, &client);
-        return {window.left, window.top, std::int32_t(std::lround(client.right / DpiFactor())),
-                std::int32_t(std::lround(client.bottom / DpiFactor()))};
+        // As SetContentSize scales: a size the page set comes back as it was.
+        return {window.left, window.top, UnscaleByFactor(client.right, DpiFactor()),
+                UnscaleByFactor(client.bottom, DpiFactor())};
     }
     void Minimize() override { ShowWindow(MainWindow, SW_MINIMIZE); }
     void SetAlwaysOnTop(bool onTop) override {
