@@ -44,13 +44,6 @@ class CompareTest(unittest.TestCase):
             expected, ["window rect=10,20,30,40", "window rect=0,0,1024,768",
                        "window rect=10,20,30,41"]), 3)
 
-    def test_a_known_placeholder_has_its_text_from_the_start(self):
-        expected = ['json="{\\"arch\\":\\"<<arch>>\\"}"']
-        self.assertIsNone(run_scenario.compare(expected, ['json="{\\"arch\\":\\"x86\\"}"'],
-                                               {"arch": "x86"}))
-        self.assertEqual(run_scenario.compare(expected, ['json="{\\"arch\\":\\"x64\\"}"'],
-                                              {"arch": "x86"}), 1)
-
     def test_named_placeholder_twice_in_its_first_line(self):
         expected = ["put_Bounds 0,0,<<w>>,<<h>> again <<w>>"]
         self.assertIsNone(run_scenario.compare(expected, ["put_Bounds 0,0,800,600 again 800"]))

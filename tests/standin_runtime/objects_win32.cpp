@@ -46,13 +46,9 @@ HRESULT PostToPage(const char* kind, LPCWSTR text, bool isJson) {
         Log(std::string("post-web-message wrong-thread"));
         return RPC_E_WRONG_THREAD;
     }
-    if (!text) {
-        Log(std::string("post-web-message ") + kind + "=null");
-        return E_INVALIDARG;
-    }
     const std::string utf8 = Utf8(text);
-    const bool valid = !isJson || nlohmann::json::accept(utf8);
-    Log("post-web-message " + LogText(kind, utf8) + (valid ? "" : " not-json"));
+    const bool valid = text && (!isJson || nlohmann::json::accept(utf8));
+    Log("post-web-message " + LogText(kind, utf8) + (valid ? "" : " invalid"));
     if (!valid) {
         return E_INVALIDARG;
     }
@@ -294,8 +290,7 @@ HRESULT View::Navigate(LPCWSTR uri) {
 // runtime's does.
 HRESULT View::AddScriptToExecuteOnDocumentCreated(
     LPCWSTR javaScript, ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler* handler) {
-    Log("add-script-on-document-created " +
-        (javaScript ? "length=" + std::to_string(Utf8(javaScript).size()) : "script=null") +
+    Log("add-script-on-document-created length=" + std::to_string(Utf8(javaScript).size()) +
         " handler=" + (handler ? "given" : "null"));
     if (!javaScript) {
         return E_INVALIDARG;

@@ -6,7 +6,6 @@
 #include <combaseapi.h>
 #include <psapi.h>
 
-#include <algorithm>
 #include <charconv>
 #include <map>
 #include <type_traits>
@@ -21,9 +20,6 @@ using Microsoft::WRL::ComPtr;
 
 constexpr UINT kRunQueued = WM_APP + 1;
 constexpr wchar_t kWindowClass[] = L"TessalyStandinRuntime";
-// How long a step waits for the messages it awaits, or `terminate` for its file.
-constexpr UINT_PTR kAwaitTimer = 1;
-constexpr DWORD kAwaitMilliseconds = 10000;
 // The exit code of a process that `terminate` ends.
 constexpr UINT kTerminatedExitCode = 9;
 
@@ -115,16 +111,6 @@ LRESULT CALLBACK QueueWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
             auto work = std::move(State().queue.front());
             State().queue.pop_front();
             work();
-        }
-        return 0;
-    }
-    if (message == WM_TIMER && wParam == kAwaitTimer) {
-        KillTimer(window, kAwaitTimer);
-        if (State().awaiting) {
-            State().awaiting = false;
-            Log("await-timeout posted=" + std::to_string(State().postsThisStep) +
-                " awaited=" + std::to_string(State().postsAwaited));
-            FinishStep();
         }
         return 0;
     }
@@ -441,18 +427,14 @@ void MessageJson(const Step& step) {
     Message(step, false);
 }
 
-// The call key in the program's scripts: the text of `const key = '...';` in the last one
-// that has it.
+// The call key in the program's scripts: the text of `const key = '...';`.
 std::string ScriptKey() {
     static const std::wstring kOpening = L"const key = '";
-    for (auto script = State().documentScripts.rbegin(); script != State().documentScripts.rend();
-         ++script) {
-        const std::size_t start = script->find(kOpening);
-        const std::size_t end =
-            start == std::wstring::npos ? start : script->find(L'\'', start + kOpening.size());
-        if (end != std::wstring::npos) {
+    for (const std::wstring& script : State().documentScripts) {
+        const std::size_t start = script.find(kOpening);
+        if (start != std::wstring::npos) {
             const std::size_t from = start + kOpening.size();
-            return Utf8(script->substr(from, end - from));
+            return Utf8(script.substr(from, script.find(L'\'', from) - from));
         }
     }
     return {};
@@ -516,17 +498,11 @@ void FullscreenElement(const Step& step) {
 
 // Moves the host window as the user would by its title bar.
 void MoveWindowStep(const Step& step) {
-    int x = 0;
-    int y = 0;
-    if (step.args.size() != 2 ||
-        std::from_chars(step.args[0].data(), step.args[0].data() + step.args[0].size(), x).ec !=
-            std::errc() ||
-        std::from_chars(step.args[1].data(), step.args[1].data() + step.args[1].size(), y).ec !=
-            std::errc()) {
+    if (step.args.size() != 2) {
         return StepError(step, "move-window takes the window's new left and top");
     }
-    SetWindowPos(State().hostWindow, nullptr, x, y, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(State().hostWindow, nullptr, std::stoi(step.args[0]), std::stoi(step.args[1]), 0,
+                 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CloseRequest(const Step&) {
@@ -599,45 +575,13 @@ void FileStep(const Step& step) {
     }
     bool ok = false;
     const std::string bytes = ReadWholeFile(Expanded(step.args[0]), ok);
-    const DWORD error = GetLastError();
     if (!ok) {
-        Log("file " + Quote(step.args[0]) +
-            (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
-                 ? std::string(" missing")
-                 : " error=" + std::to_string(error)));
-        return;
+        return Log("file " + Quote(step.args[0]) + " missing");
     }
     Sha256 hash;
     hash.Update(bytes.data(), bytes.size());
     Log("file " + Quote(step.args[0]) + " size=" + std::to_string(bytes.size()) +
         " sha256=" + hash.HexDigest());
-}
-
-// A folder's entries by name, in order, folders with a final '/'.
-void FolderStep(const Step& step) {
-    if (step.args.size() != 1) {
-        return StepError(step, "folder takes a path");
-    }
-    WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW((Expanded(step.args[0]) + L"\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) {
-        Log("folder " + Quote(step.args[0]) + " missing");
-        return;
-    }
-    std::vector<std::string> names;
-    do {
-        const std::string name = Utf8(found.cFileName);
-        if (name != "." && name != "..") {
-            names.push_back(name + (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ? "/" : ""));
-        }
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-    std::sort(names.begin(), names.end());
-    std::string line = "folder " + Quote(step.args[0]) + " entries=" + std::to_string(names.size());
-    for (const std::string& name : names) {
-        line += " " + Quote(name);
-    }
-    Log(line);
 }
 
 // Ends the process at once, as a kill does: no handler runs, nothing is cleaned up. With
@@ -647,7 +591,7 @@ void Terminate(const Step& step) {
     std::string pattern;
     if (NamedArgument(step, 0, "when-file", pattern)) {
         const std::wstring wide = Expanded(pattern);
-        const ULONGLONG deadline = GetTickCount64() + kAwaitMilliseconds;
+        const ULONGLONG deadline = GetTickCount64() + 10000;
         ULONGLONG size = 0;
         while (size == 0 && GetTickCount64() < deadline) {
             WIN32_FIND_DATAW found;
@@ -741,7 +685,6 @@ const std::map<std::string, StepFunction>& Steps() {
         {"sparse-file", SparseFile},
         {"memory", Memory},
         {"file", FileStep},
-        {"folder", FolderStep},
         {"terminate", Terminate},
     };
     return steps;
@@ -819,16 +762,14 @@ void RunNextStep() {
         State().reservedAtStart = MeasureAddressSpace().reserved;
     }
     const Step& step = State().steps[State().nextStep++];
-    State().postsThisStep = 0;
     State().postsAwaited = 0;
     Log("step " + step.text);
     Steps().at(step.command)(step);
-    if (State().postsThisStep < State().postsAwaited) {
-        State().awaiting = true;
-        SetTimer(State().messageWindow, kAwaitTimer, kAwaitMilliseconds, nullptr);
-        return;
+    // Those the program posts later end the step (NotePost).
+    State().awaiting = State().postsAwaited > 0;
+    if (!State().awaiting) {
+        FinishStep();
     }
-    FinishStep();
 }
 
 // After what the step left for later, such as reading bodies.
@@ -949,10 +890,8 @@ void WriteTimeMarks() {
 }
 
 void NotePost() {
-    ++State().postsThisStep;
-    if (State().awaiting && State().postsThisStep >= State().postsAwaited) {
+    if (State().postsAwaited > 0 && --State().postsAwaited == 0 && State().awaiting) {
         State().awaiting = false;
-        KillTimer(State().messageWindow, kAwaitTimer);
         FinishStep();
     }
 }

@@ -72,9 +72,8 @@ struct Runtime {
     std::vector<std::wstring> documentScripts;
     // The id the next `call` step gives its call.
     int nextCallId = 1;
-    // Messages posted to the page since the current step began, and how many the step waits
-    // for before the next one starts (awaiting: its handlers have returned, the rest is due).
-    std::size_t postsThisStep = 0;
+    // The messages to the page the current step still waits for before the next one starts
+    // (awaiting: its handlers have returned, and those messages are due).
     std::size_t postsAwaited = 0;
     bool awaiting = false;
     // Every response the program handed over, with its stream, until the scenario ends.
