@@ -6,12 +6,13 @@
 // objidl.h before GDI+, which needs its property types.
 #include <gdiplus.h>
 
+#include "app/startup.h"
 #include "base/file_bytes.h"
 #include "base/paths.h"
-#include "app/startup.h"
 #include "base/wide_cast.h"
 #include "browser/environment.h"
 #include "browser/loader_win32.h"
+#include "browser/page_calls_win32.h"
 #include "installer/install_runtime_win32.h"
 #include "server/mapped_file_cache.h"
 #include "window/host_window_win32.h"
@@ -73,6 +74,8 @@ class Win32Steps final : public StartupSteps {
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }
+        // The page's writes still in hand reach the disk before the process ends.
+        FinishPageCalls();
         return int(message.wParam);
     }
     void ReleaseMappedFiles() override { tessaly::ReleaseMappedFiles(); }

@@ -7,6 +7,7 @@
 #include "browser/external_uri.h"
 #include "browser/fullscreen.h"
 #include "browser/origin.h"
+#include "browser/page_calls_win32.h"
 #include "browser/web_message.h"
 #include "config/program.h"
 #include "server/resource_handler_win32.h"
@@ -63,12 +64,16 @@ class HostFullscreenWindow final : public FullscreenWindow {
 
 FullscreenSwitch Fullscreen;
 
-void SetFullscreen(bool fullscreen) {
+}  // namespace
+
+void SetHostFullscreen(bool fullscreen) {
     HostFullscreenWindow window;
     Fullscreen.Set(fullscreen, window);
 }
 
-}  // namespace
+bool IsHostFullscreen() {
+    return Fullscreen.isFullscreen();
+}
 
 HRESULT OnWebResourceRequested(ICoreWebView2*, ICoreWebView2WebResourceRequestedEventArgs* args) {
     // Every file the page loads comes from the www folder beside the program.
@@ -149,14 +154,16 @@ HRESULT OnWebMessageReceived(ICoreWebView2*, ICoreWebView2WebMessageReceivedEven
     if (FAILED(args->TryGetWebMessageAsString(text.out()))) {
         return S_OK;  // posted as a structured value, not a string
     }
-    HandleWebMessage(text.view(), SetFullscreen);
+    if (!TakePageCall(text.view())) {
+        HandleWebMessage(text.view(), SetHostFullscreen);
+    }
     return S_OK;
 }
 
 HRESULT OnContainsFullScreenElementChanged(ICoreWebView2* sender, IUnknown*) {
     BOOL containsFullScreenElement = FALSE;
     sender->get_ContainsFullScreenElement(&containsFullScreenElement);
-    SetFullscreen(containsFullScreenElement != FALSE);
+    SetHostFullscreen(containsFullScreenElement != FALSE);
     return S_OK;
 }
 

@@ -20,6 +20,10 @@ struct BrowserReferences {
 };
 inline BrowserReferences Browser;
 
+// The one full-screen state that messages, the Fullscreen API and the page's calls switch.
+void SetHostFullscreen(bool fullscreen);
+bool IsHostFullscreen();
+
 HRESULT OnWebResourceRequested(ICoreWebView2* sender,
                                ICoreWebView2WebResourceRequestedEventArgs* args);
 // What a request gets when OnWebResourceRequested could not answer it: a 500.

@@ -4,6 +4,7 @@
 #include "browser/browser_events_win32.h"
 #include "browser/environment_options_win32.h"
 #include "browser/loader_win32.h"
+#include "browser/page_calls_win32.h"
 #include "config/program.h"
 #include "server/resource_response.h"
 #include "webview2/com_handler_win32.h"
@@ -111,6 +112,7 @@ HRESULT OnControllerCreated(HRESULT error, ICoreWebView2Controller* controller) 
     GetClientRect(MainWindow, &clientArea);
     Browser.controller->put_Bounds(clientArea);
     RegisterHandlers(Browser.view.Get(), Browser.view2.Get());
+    StartPageCalls(Browser.view.Get());
 
     const std::u16string start = std::u16string(VirtualOrigin) + Program.settings.mainPage;
     Browser.view->Navigate(AsWide(start));

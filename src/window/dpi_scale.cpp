@@ -18,4 +18,16 @@ std::int32_t ScaleByFactor(std::int32_t value, float factor) {
     return TruncateToInt32(float(std::ceil(double(product))));
 }
 
+std::int32_t UnscaleByFactor(std::int32_t device, float factor) {
+    // The quotient is within one of the answer either way.
+    auto value = std::int32_t(double(device) / double(factor));
+    while (ScaleByFactor(value + 1, factor) <= device) {
+        ++value;
+    }
+    while (value > 0 && ScaleByFactor(value, factor) > device) {
+        --value;
+    }
+    return value;
+}
+
 }  // namespace tessaly

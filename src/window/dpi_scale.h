@@ -12,6 +12,10 @@ float DpiScaleFactor(std::int32_t dpi);
 // taken in double precision), truncated to an integer.
 std::int32_t ScaleByFactor(std::int32_t value, float factor);
 
+// Back from device pixels: the largest value that ScaleByFactor makes at most `device`, so a
+// size scaled up comes back as it was. `device` and `factor` are positive.
+std::int32_t UnscaleByFactor(std::int32_t device, float factor);
+
 // Windows only. The factor for the screen's horizontal DPI, read on the first call and never
 // again: a later change of DPI is not followed. Heights scale by the horizontal factor too.
 float DpiFactor();

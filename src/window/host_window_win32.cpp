@@ -4,6 +4,9 @@
 // objidl.h before GDI+, which needs its property types.
 #include <gdiplus.h>
 
+#include <functional>
+#include <memory>
+
 #include "base/wide_cast.h"
 #include "window/dpi_scale.h"
 #include "window/host_window_win32.h"
@@ -56,8 +59,14 @@ HWND CreateHostWindow(HINSTANCE instance, const PackageSettings& settings) {
 LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_DESTROY:
-            PostQuitMessage(0);
+            PostQuitMessage(HostExitCode);
             return 0;
+        case kRunTaskMessage: {
+            const std::unique_ptr<std::function<void()>> task(
+                reinterpret_cast<std::function<void()>*>(lParam));
+            (*task)();
+            return 0;
+        }
         case WM_MOVE:
         case WM_MOVING:
             if (HostedBrowser.parentMoved) {

@@ -15,6 +15,13 @@ inline constexpr wchar_t kHostWindowClass[] = L"WindowsTessaly";
 // The host window's handle, set as soon as CreateHostWindow has it.
 inline HWND MainWindow = nullptr;
 
+// The process's exit code once the window is gone: 0 unless the page quit with its own.
+inline int HostExitCode = 0;
+
+// Posted to the host window to run a task on its thread: lParam is a heap-allocated
+// std::function<void()>, which the window procedure runs and deletes.
+inline constexpr UINT kRunTaskMessage = WM_APP + 1;
+
 // What the window procedure does for the browser control inside it. Both are empty until the
 // browser code has a controller; moves and sizes before that change nothing.
 struct HostedBrowserHooks {

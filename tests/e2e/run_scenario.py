@@ -135,9 +135,20 @@ def new_run(work_dir, name):
     return run_dir, prefix
 
 
+def set_dpi(prefix, scenario):
+    """The screen's DPI from NAME.dpi beside NAME.scenario, if there is one (else 96)."""
+    path = os.path.splitext(scenario)[0] + ".dpi"
+    if os.path.exists(path):
+        with open(path, encoding="ascii") as dpi, \
+                open(os.path.join(prefix, "user.reg"), "a", encoding="utf-8") as registry:
+            registry.write('\n[Control Panel\\\\Desktop] 1700000000\n"LogPixels"=dword:%08x\n'
+                           % int(dpi.read()))
+
+
 def run(args):
     name = os.path.splitext(os.path.basename(args.scenario))[0]
     run_dir, prefix = new_run(args.work_dir, name)
+    set_dpi(prefix, args.scenario)
     if args.program_folder:
         # A program folder as pack made it, run as it is.
         program = os.path.join(run_dir, "program")
@@ -146,6 +157,16 @@ def run(args):
     else:
         exe = lay_out_program(run_dir, args.exe, args.dll, args.arch, args.app)
     return run_program(args, run_dir, prefix, exe), run_dir
+
+
+def program_arguments(scenario):
+    """The program's command line: NAME.args beside NAME.scenario, one argument a line (UTF-8),
+    or none."""
+    path = os.path.splitext(scenario)[0] + ".args"
+    if not os.path.exists(path):
+        return []
+    with open(path, encoding="utf-8") as lines:
+        return lines.read().splitlines()
 
 
 def run_program(args, run_dir, prefix, exe):
@@ -159,7 +180,8 @@ def run_program(args, run_dir, prefix, exe):
         env["TESSALY_STANDIN_SCENARIO"] = windows_path(args.scenario)
         env["TESSALY_STANDIN_LOG"] = windows_path(standin_log)
         try:
-            result = subprocess.run(["wine", exe], cwd=os.path.dirname(exe), env=env,
+            result = subprocess.run(["wine", exe] + program_arguments(args.scenario),
+                                    cwd=os.path.dirname(exe), env=env,
                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                                     timeout=args.timeout)
             exit_line = "exit-code %d" % result.returncode
@@ -217,9 +239,10 @@ def read_expected(path):
                 if line.strip() and not line.startswith("#")]
 
 
-def compare(expected, actual):
-    """None when every line matches, else the number (1-based) of the first that does not."""
-    captures = {}
+def compare(expected, actual, known=None):
+    """None when every line matches, else the number (1-based) of the first that does not.
+    `known` gives named placeholders their text from the start."""
+    captures = dict(known or {})
     for index, want in enumerate(expected):
         if index >= len(actual):
             return index + 1
@@ -270,7 +293,7 @@ def main():
         with open(os.path.join(work_dir, name + ".memory"), "w", encoding="utf-8") as out:
             out.write("\n".join(measured) + "\n")
     expected = read_expected(args.expected)
-    mismatch = compare(expected, actual)
+    mismatch = compare(expected, actual, {"arch": args.arch} if args.arch else None)
     seconds = time.monotonic() - started
     if mismatch is None:
         print("%s: log as expected (%d lines, %.1f s)" % (args.scenario, len(actual), seconds))

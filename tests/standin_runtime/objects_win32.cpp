@@ -3,6 +3,10 @@
 
 #include <cwchar>
 
+#include <nlohmann/json.hpp>
+
+#include "sha256_win32.h"
+
 namespace tessaly::standin {
 namespace {
 
@@ -29,7 +33,40 @@ HRESULT GiveObject(const ComPtr<T>& object, Interface** out) {
     return S_OK;
 }
 
+// The completion handler of AddScriptToExecuteOnDocumentCreated as the runtime declares it;
+// the program's declarations only name it, since it never gives one.
+struct AddScriptCompletedHandler : public IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE Invoke(HRESULT errorCode, LPCWSTR id) = 0;
+};
+
+// Posting to the page: only on the thread that created the view, as every call into the runtime;
+// a JSON message must be JSON, since the page gets it parsed.
+HRESULT PostToPage(const char* kind, LPCWSTR text, bool isJson) {
+    if (GetCurrentThreadId() != State().thread) {
+        Log(std::string("post-web-message wrong-thread"));
+        return RPC_E_WRONG_THREAD;
+    }
+    const std::string utf8 = Utf8(text);
+    const bool valid = text && (!isJson || nlohmann::json::accept(utf8));
+    Log("post-web-message " + LogText(kind, utf8) + (valid ? "" : " invalid"));
+    if (!valid) {
+        return E_INVALIDARG;
+    }
+    NotePost();
+    return S_OK;
+}
+
 }  // namespace
+
+std::string LogText(const std::string& name, const std::string& text) {
+    constexpr std::size_t kLongText = 1000;
+    if (text.size() <= kLongText) {
+        return name + "=" + Quote(text);
+    }
+    Sha256 hash;
+    hash.Update(text.data(), text.size());
+    return name + "-length=" + std::to_string(text.size()) + " sha256=" + hash.HexDigest();
+}
 
 HRESULT GiveString(const std::wstring& text, LPWSTR* out) {
     if (!out) {
@@ -247,6 +284,35 @@ HRESULT View::Navigate(LPCWSTR uri) {
         State().firstNavigation = uri;
     }
     return S_OK;
+}
+
+// Kept for the steps, which take the call key from it; the completion comes later, as the
+// runtime's does.
+HRESULT View::AddScriptToExecuteOnDocumentCreated(
+    LPCWSTR javaScript, ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler* handler) {
+    Log("add-script-on-document-created length=" + std::to_string(Utf8(javaScript).size()) +
+        " handler=" + (handler ? "given" : "null"));
+    if (!javaScript) {
+        return E_INVALIDARG;
+    }
+    State().documentScripts.emplace_back(javaScript);
+    if (handler) {
+        const std::wstring id = std::to_wstring(State().documentScripts.size());
+        ComPtr<IUnknown> kept(reinterpret_cast<IUnknown*>(handler));
+        Post([kept, id] {
+            Log("add-script-completed id=" + Utf8(id));
+            static_cast<AddScriptCompletedHandler*>(kept.Get())->Invoke(S_OK, id.c_str());
+        });
+    }
+    return S_OK;
+}
+
+HRESULT View::PostWebMessageAsJson(LPCWSTR webMessageAsJson) {
+    return PostToPage("json", webMessageAsJson, true);
+}
+
+HRESULT View::PostWebMessageAsString(LPCWSTR webMessageAsString) {
+    return PostToPage("string", webMessageAsString, false);
 }
 
 HRESULT View::get_DocumentTitle(LPWSTR* title) {

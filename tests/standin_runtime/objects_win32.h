@@ -57,6 +57,9 @@ Microsoft::WRL::ComPtr<T> Make(Args&&... args) {
 }
 
 HRESULT Unsupported(const char* method);
+// A text for the log: quoted when short, else its length in UTF-8 bytes and its SHA-256, so
+// `name="..."` or `name-length=N sha256=HEX`.
+std::string LogText(const std::string& name, const std::string& text);
 // A copy of `text` in task memory for an [out] string.
 HRESULT GiveString(const std::wstring& text, LPWSTR* out);
 
@@ -422,15 +425,16 @@ class View final : public Object<ICoreWebView2_22> {
                                    ICoreWebView2ScriptDialogOpeningEventHandler)
     STANDIN_EVENT(PermissionRequested)
     STANDIN_UNSUPPORTED_VIEW_EVENT(ProcessFailed, ICoreWebView2ProcessFailedEventHandler)
-    STANDIN_UNSUPPORTED_VIEW(AddScriptToExecuteOnDocumentCreated, LPCWSTR,
-                             ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler*)
+    HRESULT STDMETHODCALLTYPE AddScriptToExecuteOnDocumentCreated(
+        LPCWSTR javaScript,
+        ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler* handler) override;
     STANDIN_UNSUPPORTED_VIEW(RemoveScriptToExecuteOnDocumentCreated, LPCWSTR)
     STANDIN_UNSUPPORTED_VIEW(ExecuteScript, LPCWSTR, ICoreWebView2ExecuteScriptCompletedHandler*)
     STANDIN_UNSUPPORTED_VIEW(CapturePreview, COREWEBVIEW2_CAPTURE_PREVIEW_IMAGE_FORMAT, IStream*,
                              ICoreWebView2CapturePreviewCompletedHandler*)
     STANDIN_UNSUPPORTED_VIEW(Reload)
-    STANDIN_UNSUPPORTED_VIEW(PostWebMessageAsJson, LPCWSTR)
-    STANDIN_UNSUPPORTED_VIEW(PostWebMessageAsString, LPCWSTR)
+    HRESULT STDMETHODCALLTYPE PostWebMessageAsJson(LPCWSTR webMessageAsJson) override;
+    HRESULT STDMETHODCALLTYPE PostWebMessageAsString(LPCWSTR webMessageAsString) override;
     STANDIN_EVENT(WebMessageReceived)
     STANDIN_UNSUPPORTED_VIEW(CallDevToolsProtocolMethod, LPCWSTR, LPCWSTR,
                              ICoreWebView2CallDevToolsProtocolMethodCompletedHandler*)

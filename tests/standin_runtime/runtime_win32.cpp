@@ -20,6 +20,10 @@ using Microsoft::WRL::ComPtr;
 
 constexpr UINT kRunQueued = WM_APP + 1;
 constexpr wchar_t kWindowClass[] = L"TessalyStandinRuntime";
+// The exit code of a process that `terminate` ends.
+constexpr UINT kTerminatedExitCode = 9;
+
+void FinishStep();
 
 std::wstring EnvironmentVariable(const wchar_t* name) {
     wchar_t value[4096];
@@ -385,14 +389,34 @@ void Title(const Step& step) {
     State().view->onDocumentTitleChanged.Raise(State().view.Get(), Make<EmptyArgs>().Get());
 }
 
+// The option posts=N among the step's arguments from `first` on (else `fallback`): how many
+// messages the program must post to the page before the next step starts.
+bool AwaitPosts(const Step& step, std::size_t first, ULONGLONG fallback) {
+    std::string text;
+    ULONGLONG count = fallback;
+    if (NamedArgument(step, first, "posts", text) && !ParseBytes(text, count)) {
+        StepError(step, "posts takes a count");
+        return false;
+    }
+    State().postsAwaited = std::size_t(count);
+    return true;
+}
+
+void RaiseWebMessage(const std::string& source, const std::string& text, bool isString) {
+    auto args = Make<WebMessageReceivedArgs>(Wide(source), Wide(text), isString);
+    State().view->onWebMessageReceived.Raise(State().view.Get(), args.Get());
+}
+
 void Message(const Step& step, bool isString) {
-    if (step.args.size() != 2) {
+    if (step.args.size() < 2) {
         return StepError(step, "a message takes a source URI and a text");
     }
-    Log(std::string("web-message source=") + Quote(step.args[0]) +
-        (isString ? " string=" : " json=") + Quote(step.args[1]));
-    auto args = Make<WebMessageReceivedArgs>(Wide(step.args[0]), Wide(step.args[1]), isString);
-    State().view->onWebMessageReceived.Raise(State().view.Get(), args.Get());
+    if (!AwaitPosts(step, 2, 0)) {
+        return;
+    }
+    Log("web-message source=" + Quote(step.args[0]) + " " +
+        LogText(isString ? "string" : "json", step.args[1]));
+    RaiseWebMessage(step.args[0], step.args[1], isString);
 }
 
 void MessageString(const Step& step) {
@@ -403,6 +427,65 @@ void MessageJson(const Step& step) {
     Message(step, false);
 }
 
+// The call key in the program's scripts: the text of `const key = '...';`.
+std::string ScriptKey() {
+    static const std::wstring kOpening = L"const key = '";
+    for (const std::wstring& script : State().documentScripts) {
+        const std::size_t start = script.find(kOpening);
+        if (start != std::wstring::npos) {
+            const std::size_t from = start + kOpening.size();
+            return Utf8(script.substr(from, script.find(L'\'', from) - from));
+        }
+    }
+    return {};
+}
+
+// A call as the program's script posts it, with the script's key (or key=KEY) and the next id.
+void CallStep(const Step& step) {
+    if (step.args.size() < 3) {
+        return StepError(step, "call takes a source URI, a method and its arguments as JSON");
+    }
+    std::string key;
+    if (!NamedArgument(step, 3, "key", key)) {
+        key = ScriptKey();
+        if (key.empty()) {
+            return StepError(step, "no script of the program carries a call key");
+        }
+    }
+    if (!AwaitPosts(step, 3, 1)) {
+        return;
+    }
+    const int id = State().nextCallId++;
+    Log("call id=" + std::to_string(id));
+    RaiseWebMessage(step.args[0],
+                    R"({"type":"tessaly-call","id":)" + std::to_string(id) + R"(,"key":")" + key +
+                        R"(","method":")" + step.args[1] + R"(","args":)" + step.args[2] + "}",
+                    true);
+}
+
+// A string message read from a file in the program folder, with @KEY@ replaced by the call key.
+void MessageFile(const Step& step) {
+    if (step.args.size() < 2) {
+        return StepError(step, "message-file takes a source URI and a file in the program folder");
+    }
+    if (!AwaitPosts(step, 2, 0)) {
+        return;
+    }
+    bool ok = false;
+    std::string text = ReadWholeFile(ProgramFolder() + Wide(step.args[1]), ok);
+    if (!ok) {
+        return StepError(step, "cannot read " + step.args[1]);
+    }
+    const std::string key = ScriptKey();
+    for (std::size_t at = text.find("@KEY@"); at != std::string::npos;
+         at = text.find("@KEY@", at + key.size())) {
+        text.replace(at, 5, key);
+    }
+    Log("web-message source=" + Quote(step.args[0]) + " file=" + Quote(step.args[1]) +
+        " length=" + std::to_string(text.size()));
+    RaiseWebMessage(step.args[0], text, true);
+}
+
 void FullscreenElement(const Step& step) {
     if (step.args.size() != 1 || (step.args[0] != "0" && step.args[0] != "1")) {
         return StepError(step, "fullscreen-element takes 0 or 1");
@@ -411,6 +494,15 @@ void FullscreenElement(const Step& step) {
     Log("contains-fullscreen-element-changed value=" + step.args[0]);
     State().view->onContainsFullScreenElementChanged.Raise(State().view.Get(),
                                                            Make<EmptyArgs>().Get());
+}
+
+// Moves the host window as the user would by its title bar.
+void MoveWindowStep(const Step& step) {
+    if (step.args.size() != 2) {
+        return StepError(step, "move-window takes the window's new left and top");
+    }
+    SetWindowPos(State().hostWindow, nullptr, std::stoi(step.args[0]), std::stoi(step.args[1]), 0,
+                 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CloseRequest(const Step&) {
@@ -467,6 +559,57 @@ void SparseFile(const Step& step) {
     }
     Log("sparse-file " + Quote(step.args[0]) + " size=" + std::to_string(size) +
         (ok ? "" : " error=" + std::to_string(error)));
+}
+
+// A path with its %VARIABLES% expanded, such as %APPDATA%.
+std::wstring Expanded(const std::string& path) {
+    wchar_t expanded[4096];
+    const DWORD length = ExpandEnvironmentStringsW(Wide(path).c_str(), expanded, 4096);
+    return length > 0 && length <= 4096 ? std::wstring(expanded) : Wide(path);
+}
+
+// A file's size and digest, as the program left it.
+void FileStep(const Step& step) {
+    if (step.args.size() != 1) {
+        return StepError(step, "file takes a path");
+    }
+    bool ok = false;
+    const std::string bytes = ReadWholeFile(Expanded(step.args[0]), ok);
+    if (!ok) {
+        return Log("file " + Quote(step.args[0]) + " missing");
+    }
+    Sha256 hash;
+    hash.Update(bytes.data(), bytes.size());
+    Log("file " + Quote(step.args[0]) + " size=" + std::to_string(bytes.size()) +
+        " sha256=" + hash.HexDigest());
+}
+
+// Ends the process at once, as a kill does: no handler runs, nothing is cleaned up. With
+// when-file=PATTERN it first waits until a file matching PATTERN holds some bytes, so that it
+// ends the program in the middle of writing that file.
+void Terminate(const Step& step) {
+    std::string pattern;
+    if (NamedArgument(step, 0, "when-file", pattern)) {
+        const std::wstring wide = Expanded(pattern);
+        const ULONGLONG deadline = GetTickCount64() + 10000;
+        ULONGLONG size = 0;
+        while (size == 0 && GetTickCount64() < deadline) {
+            WIN32_FIND_DATAW found;
+            const HANDLE search = FindFirstFileW(wide.c_str(), &found);
+            if (search != INVALID_HANDLE_VALUE) {
+                size = ULONGLONG(found.nFileSizeHigh) << 32 | found.nFileSizeLow;
+                FindClose(search);
+            }
+            if (size == 0) {
+                Sleep(1);
+            }
+        }
+        Log("terminate when-file=" + Quote(pattern) +
+            (size > 0 ? " size=" + std::to_string(size) : std::string(" timeout")));
+    } else {
+        Log("terminate");
+    }
+    TerminateProcess(GetCurrentProcess(), kTerminatedExitCode);
 }
 
 struct AddressSpace {
@@ -533,11 +676,16 @@ const std::map<std::string, StepFunction>& Steps() {
         {"title", Title},
         {"message-string", MessageString},
         {"message-json", MessageJson},
+        {"message-file", MessageFile},
+        {"call", CallStep},
         {"fullscreen-element", FullscreenElement},
         {"close-request", CloseRequest},
+        {"move-window", MoveWindowStep},
         {"hold-file", HoldFile},
         {"sparse-file", SparseFile},
         {"memory", Memory},
+        {"file", FileStep},
+        {"terminate", Terminate},
     };
     return steps;
 }
@@ -614,9 +762,18 @@ void RunNextStep() {
         State().reservedAtStart = MeasureAddressSpace().reserved;
     }
     const Step& step = State().steps[State().nextStep++];
+    State().postsAwaited = 0;
     Log("step " + step.text);
     Steps().at(step.command)(step);
-    // After what the step left for later, such as reading bodies.
+    // Those the program posts later end the step (NotePost).
+    State().awaiting = State().postsAwaited > 0;
+    if (!State().awaiting) {
+        FinishStep();
+    }
+}
+
+// After what the step left for later, such as reading bodies.
+void FinishStep() {
     Post([] {
         LogWindow();
         Post(RunNextStep);
@@ -729,6 +886,13 @@ void WriteTimeMarks() {
         DWORD written = 0;
         WriteFile(file, text.data(), DWORD(text.size()), &written, nullptr);
         CloseHandle(file);
+    }
+}
+
+void NotePost() {
+    if (State().postsAwaited > 0 && --State().postsAwaited == 0 && State().awaiting) {
+        State().awaiting = false;
+        FinishStep();
     }
 }
 

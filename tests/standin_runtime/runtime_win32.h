@@ -68,6 +68,14 @@ struct Runtime {
     BOOL fullscreenElement = FALSE;
     INT64 nextToken = 1;
     std::vector<HANDLE> heldFiles;
+    // The scripts the program put into every document, in the order added.
+    std::vector<std::wstring> documentScripts;
+    // The id the next `call` step gives its call.
+    int nextCallId = 1;
+    // The messages to the page the current step still waits for before the next one starts
+    // (awaiting: its handlers have returned, and those messages are due).
+    std::size_t postsAwaited = 0;
+    bool awaiting = false;
     // Every response the program handed over, with its stream, until the scenario ends.
     std::vector<Microsoft::WRL::ComPtr<IUnknown>> keptResponses;
 };
@@ -87,6 +95,9 @@ void Post(std::function<void()> work);
 // Every object hands out the same environment, controller and view.
 Microsoft::WRL::ComPtr<Environment> NewEnvironment();
 Microsoft::WRL::ComPtr<Controller> NewController();
+
+// Counts a message posted to the page; the step that waits for it may end now.
+void NotePost();
 
 // Delivers the controller-completed handler's answer, then starts the scenario's steps.
 void CompleteControllerCreation(

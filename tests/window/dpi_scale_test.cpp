@@ -38,6 +38,19 @@ TEST(ScaleByFactor, RoundsTheSinglePrecisionProductUp) {
     }
 }
 
+TEST(UnscaleByFactor, GivesBackTheSizeThatWasScaledAndNoMore) {
+    for (const std::int32_t dpi : {96, 110, 120, 125, 140, 144, 168, 192}) {
+        const float factor = DpiScaleFactor(dpi);
+        for (std::int32_t value = 1; value <= 4000; ++value) {
+            const std::int32_t device = ScaleByFactor(value, factor);
+            ASSERT_EQ(UnscaleByFactor(device, factor), value) << dpi << " DPI, " << value;
+            // A device pixel less no longer holds the whole size.
+            ASSERT_EQ(UnscaleByFactor(device - 1, factor), value - 1) << dpi << " DPI, " << value;
+        }
+    }
+    EXPECT_EQ(UnscaleByFactor(802, 1.25f), 641);  // 641.6: rounding would give 642
+}
+
 TEST(DpiScaleFactor, IsTheDpiOver96) {
     EXPECT_EQ(DpiScaleFactor(96), 1.0f);
     EXPECT_EQ(DpiScaleFactor(120), 1.25f);
