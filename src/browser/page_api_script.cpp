@@ -14,7 +14,9 @@ constexpr std::string_view kTemplate = R"JS((() => {
   if (!webview || window !== window.top || !location.href.startsWith('@APP@')) return;
   const key = '@KEY@';
   const pending = new Map();
-  let lastId = 0;
+  // Ids start anywhere, so a reply meant for the document before a reload cannot settle a
+  // call of this one.
+  let lastId = Math.floor(Math.random() * 0x40000000);
 
   webview.addEventListener('message', (event) => {
     const reply = event.data;

@@ -39,6 +39,10 @@ def windows_path(path):
 
 def wine_env(prefix, display=None):
     env = dict(os.environ)
+    # One locale everywhere: Wine takes the user's UI language (app.info().language) from it.
+    for name in ("LANGUAGE", "LC_ALL", "LC_MESSAGES"):
+        env.pop(name, None)
+    env["LANG"] = "C.UTF-8"
     env.update(WINE_ENV)
     env["WINEPREFIX"] = prefix
     if display is None:
