@@ -78,14 +78,27 @@ class Desktop:
                         XDG_DATA_DIRS="/usr/share", NO_AT_BRIDGE="1")
         self.env.pop("WAYLAND_DISPLAY", None)
         self.env.pop("DBUS_SESSION_BUS_ADDRESS", None)
-        self.window_manager = subprocess.Popen(["openbox", "--sm-disable"], env=self.env,
-                                               stdout=subprocess.DEVNULL,
-                                               stderr=subprocess.DEVNULL)
-        end = time.monotonic() + 10
-        while "_NET_SUPPORTING_WM_CHECK" not in self.tool("xprop", "-root"):
-            if time.monotonic() > end:
-                raise Failure("the window manager did not start")
-            time.sleep(0.1)
+        self.window_manager = None
+        self.window_manager_log = os.path.join(work, "openbox.log")
+        # Under a loaded machine the window manager can take its time, or lose a race with the
+        # new X server and end: then it gets a second start.
+        for attempt in range(2):
+            with open(self.window_manager_log, "a") as log:
+                self.window_manager = subprocess.Popen(["openbox", "--sm-disable"], env=self.env,
+                                                       stdout=log, stderr=log)
+            end = time.monotonic() + 30
+            while "_NET_SUPPORTING_WM_CHECK" not in self.tool("xprop", "-root"):
+                if time.monotonic() > end or self.window_manager.poll() is not None:
+                    break
+                time.sleep(0.1)
+            else:
+                return
+            if self.window_manager.poll() is None:
+                self.window_manager.terminate()
+                self.window_manager.wait()
+        self.stop()
+        raise Failure("the window manager did not start (exit %s): %s" % (
+            self.window_manager.poll(), open(self.window_manager_log).read()[-500:]))
 
     def tool(self, *args):
         result = subprocess.run(args, env=self.env, capture_output=True, text=True)
@@ -516,7 +529,11 @@ def main():
     work = os.path.abspath(os.path.join(args.work, args.mode))
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)
-    desktop = Desktop(work)
+    try:
+        desktop = Desktop(work)
+    except Failure as failure:
+        print("FAILED:", failure)
+        return 1
     try:
         if args.mode == "run":
             app = make_app(work, args.media)
