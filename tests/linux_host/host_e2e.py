@@ -253,7 +253,7 @@ def run_once(desktop, host, app, earlier_runs, close_by_page):
             how = "the window manager's close (Alt+F4)"
             desktop.tool("xdotool", "windowactivate", "--sync", window, "key", "alt+F4")
         try:
-            code = process.wait(timeout=15)
+            code = process.wait(timeout=30)
         except subprocess.TimeoutExpired:
             raise Failure("the host did not end after " + how)
         check(code == 0, "%s closes the window and the host exits with 0 (%d)" % (how, code))
@@ -507,7 +507,7 @@ def api_run(desktop, host, work):
               "the file over the limit and the folder behind the links are untouched")
         go(app, "done")
         try:
-            code = process.wait(timeout=15)
+            code = process.wait(timeout=30)
         except subprocess.TimeoutExpired:
             raise Failure("the host did not end after quit(7)")
         check(code == 7, "quit(7) ends the host with exit code 7 (%d)" % code)
