@@ -37,14 +37,6 @@ std::string ArgumentText(const char* argument) {
     return WideToUtf8(Utf8ToWide(argument));
 }
 
-#if defined(__x86_64__)
-constexpr const char* kArch = "x64";
-#elif defined(__aarch64__)
-constexpr const char* kArch = "arm64";
-#else
-constexpr const char* kArch = "x86";
-#endif
-
 std::string UserFolder(const char* base, const PackageSettings& settings) {
     return std::string(base) + "/tessaly/" + WideToUtf8(settings.name);
 }
@@ -117,7 +109,7 @@ int main(int argc, char** argv) {
     facts.name = WideToUtf8(settings.name);
     facts.version = WideToUtf8(settings.version);
     facts.platform = "linux";
-    facts.arch = kArch;
+    facts.arch = ProgramArchitecture();
     for (int i = firstPageArg; i < argc; ++i) {
         facts.args.push_back(ArgumentText(argv[i]));
     }

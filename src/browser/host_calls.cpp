@@ -371,9 +371,14 @@ void HostCalls::Run(const std::string& text, std::size_t size, const ReplySender
     });
 }
 
-bool IsUsableSaveFolderName(std::string_view name) {
-    const Outcome<SavePath> path = ParseSavePath(name, false);
-    return std::holds_alternative<SavePath>(path) && std::get<SavePath>(path).size() == 1;
+std::string ProgramArchitecture() {
+#if defined(__x86_64__)
+    return "x64";
+#elif defined(__aarch64__)
+    return "arm64";
+#else
+    return "x86";
+#endif
 }
 
 }  // namespace tessaly

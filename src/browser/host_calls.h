@@ -93,8 +93,7 @@ class HostCalls {
     WorkQueue queue_;  // last: its thread stops before the rest goes
 };
 
-// Windows' reserved device names and the like aside, whether `name` can be the save folder's
-// name: a single name that ParseSavePath accepts.
-bool IsUsableSaveFolderName(std::string_view name);
+// The architecture this program was built for: "x86", "x64" or "arm64".
+std::string ProgramArchitecture();
 
 }  // namespace tessaly

@@ -19,14 +19,6 @@
 namespace tessaly {
 namespace {
 
-#if defined(__x86_64__)
-constexpr const char* kArch = "x64";
-#elif defined(__aarch64__)
-constexpr const char* kArch = "arm64";
-#else
-constexpr const char* kArch = "x86";
-#endif
-
 // The host window as the page's window methods see it. Sizes the page sees are CSS pixels,
 // which the display's scale makes device pixels, as the window's first size was made.
 class Win32PageWindow final : public PageWindow {
@@ -113,7 +105,7 @@ AppFacts GatherFacts() {
     facts.name = WideToUtf8(Program.settings.name);
     facts.version = WideToUtf8(Program.settings.version);
     facts.platform = "windows";
-    facts.arch = kArch;
+    facts.arch = ProgramArchitecture();
     facts.args = CommandLineArguments();
     facts.language = UserLanguage();
     const std::u16string roaming = RoamingAppDataFolder();

@@ -15,6 +15,9 @@
 
 namespace tessaly {
 
+// Why a path through a link is refused.
+inline constexpr std::string_view kLinkRefused = "is a link, which is never followed";
+
 struct SaveEntry {
     std::string name;
     bool isFolder = false;

@@ -40,14 +40,6 @@ class Fd {
     int fd_;
 };
 
-std::string Joined(const SavePath& path, std::size_t count) {
-    std::string text;
-    for (std::size_t i = 0; i < count; ++i) {
-        text += (i ? "/" : "") + path[i];
-    }
-    return text;
-}
-
 Failure SystemError(const std::string& path, int error) {
     return FailureAbout(FailureKind::IOError, path,
                         std::string("cannot be used: ") + strerror(error));
@@ -69,7 +61,7 @@ Failure OpenFailure(int folder, const std::string& name, const std::string& path
     }
     const std::optional<struct stat> info = StatAt(folder, name);
     if (info && S_ISLNK(info->st_mode)) {
-        return FailureAbout(FailureKind::NotAllowed, path, "is a link, which is never followed");
+        return FailureAbout(FailureKind::NotAllowed, path, kLinkRefused);
     }
     if (error == ENOTDIR) {
         return FailureAbout(FailureKind::NotAllowed, path, "is a file, not a folder");
@@ -136,7 +128,7 @@ class PosixSaveFolder final : public SaveFolder {
             return *failure;
         }
         const int parent = std::get<Fd>(folder).get();
-        const std::string text = Joined(path, path.size());
+        const std::string text = SavePathText(path, path.size());
         const std::string& name = path.back();
         if (const std::optional<struct stat> info = StatAt(parent, name);
             info && S_ISDIR(info->st_mode)) {
@@ -167,7 +159,7 @@ class PosixSaveFolder final : public SaveFolder {
             return *failure;
         }
         const int parent = std::get<Fd>(folder).get();
-        const std::string text = Joined(path, path.size());
+        const std::string text = SavePathText(path, path.size());
         // Non-blocking: a pipe someone put there must not hang the open.
         const Fd file(
             openat(parent, path.back().c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
@@ -224,7 +216,7 @@ class PosixSaveFolder final : public SaveFolder {
         const int fd = std::get<Fd>(folder).get();
         DIR* listing = fdopendir(dup(fd));
         if (!listing) {
-            return SystemError(Joined(path, path.size()), errno);
+            return SystemError(SavePathText(path, path.size()), errno);
         }
         std::vector<SaveEntry> entries;
         while (const dirent* entry = readdir(listing)) {
@@ -250,7 +242,7 @@ class PosixSaveFolder final : public SaveFolder {
             return *failure;
         }
         const int parent = std::get<Fd>(folder).get();
-        const std::string text = Joined(path, path.size());
+        const std::string text = SavePathText(path, path.size());
         const std::optional<struct stat> info = StatAt(parent, path.back());
         if (!info) {
             return FailureAbout(FailureKind::NotFound, text, "does not exist");
@@ -303,7 +295,7 @@ class PosixSaveFolder final : public SaveFolder {
         Fd folder(open(root_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (folder.get() < 0) {
             if (errno == ENOENT) {
-                return FailureAbout(FailureKind::NotFound, Joined(path, path.size()),
+                return FailureAbout(FailureKind::NotFound, SavePathText(path, path.size()),
                                     "does not exist: nothing has been saved yet");
             }
             return SystemError(root_, errno);
@@ -315,7 +307,7 @@ class PosixSaveFolder final : public SaveFolder {
             }
             Fd inner(openat(folder.get(), name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
             if (inner.get() < 0) {
-                return OpenFailure(folder.get(), path[i], Joined(path, i + 1), errno);
+                return OpenFailure(folder.get(), path[i], SavePathText(path, i + 1), errno);
             }
             folder = std::move(inner);
         }

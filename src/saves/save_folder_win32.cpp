@@ -34,14 +34,6 @@ class Handle {
     HANDLE handle_;
 };
 
-std::string Joined(const SavePath& path, std::size_t count) {
-    std::string text;
-    for (std::size_t i = 0; i < count; ++i) {
-        text += (i ? "/" : "") + path[i];
-    }
-    return text;
-}
-
 Failure SystemError(const std::string& path, DWORD error) {
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
         return FailureAbout(FailureKind::NotFound, path, "does not exist");
@@ -96,19 +88,11 @@ class Win32SaveFolder final : public SaveFolder {
     explicit Win32SaveFolder(std::u16string root) : root_(LongPathForm(std::move(root))) {}
 
     std::optional<Failure> Write(const SavePath& path, std::string_view bytes) override {
-        if (std::optional<Failure> failure = CheckFolders(path, /*make=*/true)) {
+        if (std::optional<Failure> failure = CheckFile(path, /*make=*/true, "is a folder")) {
             return failure;
         }
-        const std::string text = Joined(path, path.size());
+        const std::string text = SavePathText(path, path.size());
         const std::u16string target = PathOf(path, path.size());
-        const DWORD attributes = GetFileAttributesW(AsWide(target));
-        if (IsLink(attributes)) {
-            return FailureAbout(FailureKind::NotAllowed, text,
-                                "is a link, which is never followed");
-        }
-        if (IsFolder(attributes)) {
-            return FailureAbout(FailureKind::NotAllowed, text, "is a folder");
-        }
         const std::u16string partial = FolderOf(path) + PartialWriteName();
         Handle file(CreateFileW(AsWide(partial), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -137,19 +121,12 @@ class Win32SaveFolder final : public SaveFolder {
     }
 
     Outcome<std::string> Read(const SavePath& path, std::uint64_t limit) override {
-        if (std::optional<Failure> failure = CheckFolders(path, /*make=*/false)) {
+        if (std::optional<Failure> failure =
+                CheckFile(path, /*make=*/false, "is a folder, not a file")) {
             return *failure;
         }
-        const std::string text = Joined(path, path.size());
+        const std::string text = SavePathText(path, path.size());
         const std::u16string target = PathOf(path, path.size());
-        const DWORD attributes = GetFileAttributesW(AsWide(target));
-        if (IsLink(attributes)) {
-            return FailureAbout(FailureKind::NotAllowed, text,
-                                "is a link, which is never followed");
-        }
-        if (IsFolder(attributes)) {
-            return FailureAbout(FailureKind::NotAllowed, text, "is a folder, not a file");
-        }
         Handle file(CreateFileW(AsWide(target), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
                                 nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
         if (!file.valid()) {
@@ -189,7 +166,7 @@ class Win32SaveFolder final : public SaveFolder {
         }
         const std::u16string folder = PathOf(path, path.size());
         if (!path.empty() && !IsFolder(GetFileAttributesW(AsWide(folder)))) {
-            return FailureAbout(FailureKind::NotAllowed, Joined(path, path.size()),
+            return FailureAbout(FailureKind::NotAllowed, SavePathText(path, path.size()),
                                 "is not a folder");
         }
         WIN32_FIND_DATAW found{};
@@ -219,7 +196,7 @@ class Win32SaveFolder final : public SaveFolder {
         if (std::optional<Failure> failure = CheckFolders(path, /*make=*/false)) {
             return failure;
         }
-        const std::string text = Joined(path, path.size());
+        const std::string text = SavePathText(path, path.size());
         const std::u16string target = PathOf(path, path.size());
         const DWORD attributes = GetFileAttributesW(AsWide(target));
         if (attributes == INVALID_FILE_ATTRIBUTES) {
@@ -277,6 +254,24 @@ class Win32SaveFolder final : public SaveFolder {
         return path.size() == 1 ? root_ : PathOf(path, path.size() - 1) + u"\\";
     }
 
+    // Checks the way to the path's file: the folders on it (made when missing, with `make`), and
+    // that the name itself is no link and no folder (`folderThere` says so).
+    std::optional<Failure> CheckFile(const SavePath& path, bool make,
+                                     std::string_view folderThere) {
+        if (std::optional<Failure> failure = CheckFolders(path, make)) {
+            return failure;
+        }
+        const std::string text = SavePathText(path, path.size());
+        const DWORD attributes = GetFileAttributesW(AsWide(PathOf(path, path.size())));
+        if (IsLink(attributes)) {
+            return FailureAbout(FailureKind::NotAllowed, text, kLinkRefused);
+        }
+        if (IsFolder(attributes)) {
+            return FailureAbout(FailureKind::NotAllowed, text, folderThere);
+        }
+        return std::nullopt;
+    }
+
     // Checks the folders on the way to the path's last name (or, with `count`, through its
     // first `count` names): each must be a real folder; with `make`, missing ones are made.
     std::optional<Failure> CheckFolders(const SavePath& path, bool make,
@@ -289,7 +284,7 @@ class Win32SaveFolder final : public SaveFolder {
             }
         }
         if (!IsFolder(GetFileAttributesW(AsWide(root_)))) {
-            return FailureAbout(FailureKind::NotFound, Joined(path, path.size()),
+            return FailureAbout(FailureKind::NotFound, SavePathText(path, path.size()),
                                 "does not exist: nothing has been saved yet");
         }
         for (std::size_t i = 0; i < folders; ++i) {
@@ -298,13 +293,12 @@ class Win32SaveFolder final : public SaveFolder {
                 CreateDirectoryW(AsWide(folder), nullptr);
             }
             const DWORD attributes = GetFileAttributesW(AsWide(folder));
-            const std::string text = Joined(path, i + 1);
+            const std::string text = SavePathText(path, i + 1);
             if (attributes == INVALID_FILE_ATTRIBUTES) {
                 return SystemError(text, GetLastError());
             }
             if (IsLink(attributes)) {
-                return FailureAbout(FailureKind::NotAllowed, text,
-                                    "is a link, which is never followed");
+                return FailureAbout(FailureKind::NotAllowed, text, kLinkRefused);
             }
             if (!IsFolder(attributes)) {
                 return FailureAbout(FailureKind::NotAllowed, text, "is a file, not a folder");

@@ -102,4 +102,17 @@ bool IsPartialWriteName(std::string_view name) {
     return name.starts_with(kPartialWritePrefix);
 }
 
+std::string SavePathText(const SavePath& path, std::size_t count) {
+    std::string text;
+    for (std::size_t i = 0; i < count; ++i) {
+        text += (i ? "/" : "") + path[i];
+    }
+    return text;
+}
+
+bool IsUsableSaveFolderName(std::string_view name) {
+    const Outcome<SavePath> path = ParseSavePath(name, false);
+    return std::holds_alternative<SavePath>(path) && std::get<SavePath>(path).size() == 1;
+}
+
 }  // namespace tessaly

@@ -32,4 +32,10 @@ Outcome<SavePath> ParseSavePath(std::string_view path, bool folderItselfAllowed)
 // Whether `name` is the temporary file of a write.
 bool IsPartialWriteName(std::string_view name);
 
+// The path's first `count` names joined by '/', as messages name it.
+std::string SavePathText(const SavePath& path, std::size_t count);
+
+// Whether `name` can be the save folder's own name: a single name ParseSavePath accepts.
+bool IsUsableSaveFolderName(std::string_view name);
+
 }  // namespace tessaly
