@@ -52,7 +52,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::error_code error;
-    const bool packed = std::filesystem::exists(ProgramFolder() / "package.json", error);
+    const std::filesystem::path programFolder = ProgramFolder();
+    const bool packed = std::filesystem::exists(programFolder / "package.json", error);
     if (!packed && (argc < 2 || argv[1][0] == '-')) {
         std::fprintf(stderr,
                      "Usage: tessaly-host APP [ARGS...]\n"
@@ -62,8 +63,7 @@ int main(int argc, char** argv) {
     }
     const int firstPageArg = packed ? 1 : 2;
     const std::u16string folder =
-        Utf8ToWide(
-            (packed ? ProgramFolder() : std::filesystem::absolute(argv[1], error)).string()) +
+        Utf8ToWide((packed ? programFolder : std::filesystem::absolute(argv[1], error)).string()) +
         u"/";
 
     const std::string packageText = ReadFileBytes(folder + u"package.json");
