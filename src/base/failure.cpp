@@ -24,10 +24,23 @@ std::string_view FailureName(FailureKind kind) {
             return "NotAllowed";
         case FailureKind::IOError:
             return "IOError";
+        case FailureKind::ExtensionUnavailable:
+            return "ExtensionUnavailable";
+        case FailureKind::ExtensionError:
+            return "ExtensionError";
+        case FailureKind::Named:
+            return "Error";
         case FailureKind::UnknownMethod:
             break;
     }
     return "UnknownMethod";
+}
+
+std::string_view FailureName(const Failure& failure) {
+    if (failure.kind == FailureKind::Named && !failure.name.empty()) {
+        return failure.name;
+    }
+    return FailureName(failure.kind);
 }
 
 }  // namespace tessaly

@@ -16,11 +16,15 @@ enum class FailureKind {
     NotAllowed,
     IOError,
     UnknownMethod,
+    ExtensionUnavailable,  // a native extension that could not be loaded
+    ExtensionError,        // a native extension that answered with something that is not JSON
+    Named,                 // a native extension's own error, named by the extension
 };
 
 struct Failure {
     FailureKind kind;
     std::string message;
+    std::string name = {};  // a Named failure's name
 };
 
 // A failure whose message names what it is about: "\"saves/a.txt\" does not exist".
@@ -28,6 +32,7 @@ Failure FailureAbout(FailureKind kind, std::string_view subject, std::string_vie
 
 // "InvalidArgument", "InvalidPath", ...: the name the page's Error carries.
 std::string_view FailureName(FailureKind kind);
+std::string_view FailureName(const Failure& failure);
 
 // A value, or why there is none.
 template <class T>

@@ -66,7 +66,7 @@ std::string ReplyText(const Json& id, const Result& result) {
     }
     Json reply = {{"type", "tessaly-reply"}, {"id", id}};
     if (const Failure* failure = std::get_if<Failure>(&result)) {
-        reply["error"] = {{"name", FailureName(failure->kind)}, {"message", failure->message}};
+        reply["error"] = {{"name", FailureName(*failure)}, {"message", failure->message}};
     } else {
         reply["result"] = std::get<Json>(result);
     }
@@ -369,16 +369,6 @@ void HostCalls::Run(const std::string& text, std::size_t size, const ReplySender
         reply(ReplyText(call.id, Json()));
         window_.Quit(*code);
     });
-}
-
-std::string ProgramArchitecture() {
-#if defined(__x86_64__)
-    return "x64";
-#elif defined(__aarch64__)
-    return "arm64";
-#else
-    return "x86";
-#endif
 }
 
 }  // namespace tessaly

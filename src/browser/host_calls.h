@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/architecture.h"
 #include "base/work_queue.h"
 #include "saves/save_folder.h"
 
@@ -92,8 +93,5 @@ class HostCalls {
     UiThreadPoster runOnUiThread_;
     WorkQueue queue_;  // last: its thread stops before the rest goes
 };
-
-// The architecture this program was built for: "x86", "x64" or "arm64".
-std::string ProgramArchitecture();
 
 }  // namespace tessaly

@@ -4,6 +4,33 @@
 #include "base/text.h"
 
 namespace tessaly {
+namespace {
+
+// The platforms an extension can name a library for.
+constexpr std::string_view kExtensionPlatforms[] = {"windows-x86", "windows-x64", "linux-x64"};
+
+std::vector<ExtensionEntry> ReadExtensions(const Json& list) {
+    std::vector<ExtensionEntry> entries;
+    if (!list.is_array()) {
+        return entries;
+    }
+    for (const Json& item : list) {
+        if (!item.is_object()) {
+            continue;
+        }
+        ExtensionEntry entry;
+        entry.name = GetString(item, "name", u"");
+        for (const std::string_view platform : kExtensionPlatforms) {
+            if (item.contains(platform) && item[std::string(platform)].is_string()) {
+                entry.libraries.emplace(platform, GetString(item, platform, u""));
+            }
+        }
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+}  // namespace
 
 ConfigError::ConfigError(std::u16string text)
     : std::runtime_error(WideToUtf8(text)), text_(std::move(text)) {}
@@ -52,6 +79,7 @@ void LoadPackageSettings(const std::string& text, PackageSettings& settings) {
     settings.downloadingMessage = GetString(messages, "downloading", kDefaultDownloading);
     settings.installFailedMessage =
         GetString(messages, "install-webview2-failed", kDefaultInstallFailed);
+    settings.extensions = ReadExtensions(root["extensions"]);
 }
 
 }  // namespace tessaly

@@ -2,15 +2,25 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tessaly {
 
 enum class DistributionMode : std::int32_t {
     Evergreen = 0,  // the system-wide runtime
     Fixed = 1,      // a runtime shipped in the "webview2" subfolder
+};
+
+// A native extension the package lists: its name and, for each platform that has one
+// ("windows-x86", "windows-x64", "linux-x64"), its library's path relative to the app folder,
+// as written. Whether these can be used is decided where the extensions are loaded or checked.
+struct ExtensionEntry {
+    std::u16string name;
+    std::map<std::string, std::u16string, std::less<>> libraries;
 };
 
 struct PackageSettings {
@@ -34,6 +44,9 @@ struct PackageSettings {
     std::u16string installPromptMessage;
     std::u16string downloadingMessage;
     std::u16string installFailedMessage;
+    // In the order listed; a member that is not an object is left out, and so is a platform
+    // whose path is not a string.
+    std::vector<ExtensionEntry> extensions;
 };
 
 // A semantic fault in an otherwise well-formed document. Its text is never shown to the user.

@@ -1,0 +1,237 @@
+#include "extensions/extensions.h"
+
+#include <algorithm>
+#include <future>
+#include <map>
+#include <mutex>
+#include <optional>
+
+#include "base/text.h"
+#include "base/work_queue.h"
+#include "extensions/extension_entries.h"
+
+// One extension: what the program knows of it, and the host its library is given.
+struct TessalyHost {
+    std::string name;
+    std::string libraryText;  // the path as package.json writes it, for messages
+    const tessaly::ExtensionHooks* hooks = nullptr;
+    TessalyHostApi api{};
+
+    // Set on the extension's thread by the load, before `loadEnded`; read after it.
+    std::unique_ptr<tessaly::ExtensionLibrary> library;
+    tessaly::ExtensionCallFunction call = nullptr;
+    tessaly::ExtensionUnloadFunction unload = nullptr;
+    void* state = nullptr;
+    std::string reason;  // why it is not loaded; empty once it is
+    std::promise<void> loadEnded;
+    std::shared_future<void> loaded = loadEnded.get_future().share();
+
+    std::mutex mutex;  // guards what follows: answers come from any thread
+    std::uint64_t nextId = 1;
+    std::map<std::uint64_t, std::pair<std::string, tessaly::ExtensionAnswer>> pending;
+
+    std::optional<tessaly::WorkQueue> thread;  // last: it ends before the rest goes
+
+    void Log(const std::string& what) const { hooks->log("extension \"" + name + "\" " + what); }
+};
+
+namespace tessaly {
+namespace {
+
+Failure Unavailable(const TessalyHost& host) {
+    return {FailureKind::ExtensionUnavailable,
+            "the extension \"" + host.name + "\" is unavailable: " + host.reason};
+}
+
+std::optional<Json> ParsedJson(const char* text) {
+    if (!text) {
+        return std::nullopt;
+    }
+    Json value = Json::parse(text, nullptr, false);
+    if (value.is_discarded()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+void TESSALY_EXTENSION_CALL Reply(TessalyHost* host, std::uint64_t id, const char* resultJson,
+                                  const char* errorName, const char* errorMessage) {
+    if (!host) {
+        return;
+    }
+    std::unique_lock lock(host->mutex);
+    const auto found = host->pending.find(id);
+    if (found == host->pending.end()) {
+        lock.unlock();
+        host->Log(id < host->nextId ? "answered call " + std::to_string(id) +
+                                          " again, or after it was abandoned; the answer is dropped"
+                                    : "answered call " + std::to_string(id) +
+                                          ", which it was never given; the answer is dropped");
+        return;
+    }
+    auto [method, answer] = std::move(found->second);
+    host->pending.erase(found);
+    lock.unlock();
+    if (errorName) {
+        answer(Failure{FailureKind::Named, errorMessage ? errorMessage : "", errorName});
+        return;
+    }
+    std::optional<Json> result = ParsedJson(resultJson);
+    if (!result) {
+        host->Log("answered call " + std::to_string(id) + " (" + method +
+                  ") with a result that is not JSON");
+        answer(Failure{FailureKind::ExtensionError, "the extension \"" + host->name +
+                                                        "\" answered " + method +
+                                                        " with a result that is not JSON"});
+        return;
+    }
+    answer(std::move(*result));
+}
+
+void TESSALY_EXTENSION_CALL Emit(TessalyHost* host, const char* eventJson) {
+    if (!host) {
+        return;
+    }
+    std::optional<Json> event = ParsedJson(eventJson);
+    if (!event) {
+        host->Log("sent an event that is not JSON; it is dropped");
+        return;
+    }
+    const Json message = {{"type", "tessaly-event"}, {"extension", host->name}, {"event", *event}};
+    host->hooks->sendEvent(message.dump(-1, ' ', false, Json::error_handler_t::replace));
+}
+
+// Loads the library and its exports and calls its load; on the extension's thread.
+void Load(TessalyHost& host, const std::u16string& path, const std::string& appFolder) {
+    OpenedLibrary opened = host.hooks->open(path);
+    if (std::string* why = std::get_if<std::string>(&opened)) {
+        host.reason = "cannot load " + host.libraryText + ": " + *why;
+        return;
+    }
+    auto library = std::move(std::get<std::unique_ptr<ExtensionLibrary>>(opened));
+    void* exports[3] = {};
+    constexpr const char* kExportNames[3] = {"tessaly_extension_load", "tessaly_extension_call",
+                                             "tessaly_extension_unload"};
+    for (int i = 0; i < 3; ++i) {
+        exports[i] = library->Export(kExportNames[i]);
+        if (!exports[i]) {
+            host.reason = host.libraryText + " does not export " + kExportNames[i];
+            return;
+        }
+    }
+    host.api = {TESSALY_EXTENSION_ABI, &host, Reply, Emit};
+    const int result = reinterpret_cast<ExtensionLoadFunction>(exports[0])(
+        &host.api, appFolder.c_str(), &host.state);
+    if (result != 0) {
+        host.reason = "its tessaly_extension_load returned " + std::to_string(result);
+        return;
+    }
+    host.call = reinterpret_cast<ExtensionCallFunction>(exports[1]);
+    host.unload = reinterpret_cast<ExtensionUnloadFunction>(exports[2]);
+    host.library = std::move(library);
+}
+
+// Calls the unload and abandons what is still unanswered; on the extension's thread.
+void Unload(TessalyHost& host) {
+    if (host.library) {
+        host.unload(host.state);
+    }
+    std::map<std::uint64_t, std::pair<std::string, ExtensionAnswer>> abandoned;
+    {
+        std::lock_guard lock(host.mutex);
+        abandoned.swap(host.pending);
+    }
+    for (const auto& [id, call] : abandoned) {
+        host.Log("never answered call " + std::to_string(id) + " (" + call.first + ")");
+    }
+    host.library.reset();
+}
+
+}  // namespace
+
+Extensions::Extensions(const std::vector<ExtensionEntry>& entries, const std::u16string& appFolder,
+                       std::string_view platform, ExtensionHooks hooks)
+    : hooks_(std::move(hooks)) {
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const auto library = entries[i].libraries.find(platform);
+        if (library == entries[i].libraries.end()) {
+            continue;
+        }
+        auto host = std::make_unique<TessalyHost>();
+        host->name = WideToUtf8(entries[i].name);
+        host->libraryText = WideToUtf8(library->second);
+        host->hooks = &hooks_;
+        if (const std::optional<std::string> problem =
+                ExtensionEntryProblem(entries, i, platform)) {
+            host->reason = *problem;
+            host->Log("is unavailable: " + host->reason);
+            host->loadEnded.set_value();
+        } else {
+            host->thread.emplace();
+            host->thread->Post([&host = *host,
+                                path = appFolder + ExtensionLibraryPath(library->second),
+                                folder = WideToUtf8(appFolder)] {
+                Load(host, path, folder);
+                host.Log(host.reason.empty() ? "loaded from " + host.libraryText
+                                             : "is unavailable: " + host.reason);
+                host.loadEnded.set_value();
+            });
+        }
+        extensions_.push_back(std::move(host));
+    }
+}
+
+Extensions::~Extensions() {
+    // Every unload is posted before any thread is waited for, so they run side by side.
+    for (const auto& host : extensions_) {
+        if (host->thread) {
+            host->thread->Post([&host = *host] { Unload(host); });
+        }
+    }
+    for (const auto& host : extensions_) {
+        host->thread.reset();
+    }
+}
+
+bool Extensions::Has(std::string_view name) const {
+    return std::any_of(extensions_.begin(), extensions_.end(),
+                       [&](const auto& host) { return host->name == name; });
+}
+
+void Extensions::Call(std::string_view name, std::string method, std::string params,
+                      ExtensionAnswer answer) {
+    const auto found = std::find_if(extensions_.begin(), extensions_.end(),
+                                    [&](const auto& host) { return host->name == name; });
+    TessalyHost& host = **found;
+    if (!host.thread) {
+        answer(Unavailable(host));
+        return;
+    }
+    host.thread->Post([&host, method = std::move(method), params = std::move(params),
+                       answer = std::move(answer)]() mutable {
+        if (!host.library) {
+            answer(Unavailable(host));
+            return;
+        }
+        std::uint64_t id = 0;
+        {
+            std::lock_guard lock(host.mutex);
+            id = host.nextId++;
+            host.pending.emplace(id, std::pair(method, std::move(answer)));
+        }
+        host.call(host.state, id, method.c_str(), params.c_str());
+    });
+}
+
+Json Extensions::List() const {
+    Json list = Json::array();
+    for (const auto& host : extensions_) {
+        host->loaded.wait();
+        list.push_back({{"name", host->name},
+                        {"loaded", host->reason.empty()},
+                        {"reason", host->reason.empty() ? Json() : Json(host->reason)}});
+    }
+    return list;
+}
+
+}  // namespace tessaly

@@ -1,0 +1,56 @@
+// The app's native extensions: each is loaded on a thread of its own at start, called there in
+// the order the page makes its calls, and unloaded there at the end, so a slow extension never
+// holds up the window or another extension. Answers and events may come from any thread.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/failure.h"
+#include "base/json_read.h"
+#include "config/package_settings.h"
+#include "extensions/extension_library.h"
+
+namespace tessaly {
+
+// A call's result, or its error; called once, on any thread.
+using ExtensionAnswer = std::function<void(Outcome<Json>)>;
+
+struct ExtensionHooks {
+    std::function<OpenedLibrary(const std::u16string& path)> open = OpenExtensionLibrary;
+    // An event for the page, a JSON message {"type":"tessaly-event","extension":...,"event":...};
+    // called on any thread.
+    std::function<void(std::string message)> sendEvent;
+    // A line for the program's log; called on any thread.
+    std::function<void(const std::string& line)> log;
+};
+
+class Extensions {
+  public:
+    // Starts loading every entry that names a library for `platform`; the others do not exist
+    // here. `appFolder` ends with a separator.
+    Extensions(const std::vector<ExtensionEntry>& entries, const std::u16string& appFolder,
+               std::string_view platform, ExtensionHooks hooks);
+    // Unloads each extension after the calls already made have reached it; a call still
+    // unanswered then is abandoned, and logged.
+    ~Extensions();
+    Extensions(const Extensions&) = delete;
+    Extensions& operator=(const Extensions&) = delete;
+
+    bool Has(std::string_view name) const;
+    // Calls `method` of the extension `name` (one that Has) with `params`, a JSON text. An
+    // extension that could not be loaded answers ExtensionUnavailable with the reason.
+    void Call(std::string_view name, std::string method, std::string params,
+              ExtensionAnswer answer);
+    // [{"name", "loaded", "reason"}, ...] in the package's order, once every load has ended.
+    Json List() const;
+
+  private:
+    ExtensionHooks hooks_;
+    std::vector<std::unique_ptr<TessalyHost>> extensions_;
+};
+
+}  // namespace tessaly
