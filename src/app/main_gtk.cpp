@@ -102,6 +102,7 @@ int main(int argc, char** argv) {
                                   : WideToUtf8(folder + ReplaceAll(settings.iconPath, u"\\", u"/"));
     options.window = CreateHostWindow(settings, iconFile);
     options.settings = settings;
+    options.appFolder = folder;
     options.contentFolder = contentFolder;
     options.dataFolder = UserFolder(g_get_user_data_dir(), settings);
     options.cacheFolder = UserFolder(g_get_user_cache_dir(), settings);

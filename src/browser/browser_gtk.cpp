@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "base/program_log.h"
 #include "base/text.h"
 #include "browser/app_origin.h"
 #include "browser/content_answer.h"
@@ -11,6 +12,7 @@
 #include "browser/page_api_script.h"
 #include "browser/page_scripts.h"
 #include "browser/web_message.h"
+#include "extensions/extension_entries.h"
 #include "config/program.h"
 #include "window/host_window_gtk.h"
 
@@ -146,6 +148,32 @@ std::string Utf8Or(const char* text) {
 
 bool ShowsApp(WebKitWebView* view) {
     return HasAppOriginPrefix(Utf8ToWide(Utf8Or(webkit_web_view_get_uri(view))));
+}
+
+// A message the page did not ask for, to the app's document as a message event.
+void SendToPage(const std::string& message) {
+    if (!ShowsApp(TheBrowser->view)) {
+        return;
+    }
+    // The message is JSON, and so a script expression of its own.
+    const std::string script =
+        std::string("window.chrome.webview.") + kHostMessageMethod + "(" + message + ")";
+    webkit_web_view_evaluate_javascript(TheBrowser->view, script.c_str(), gssize(script.size()),
+                                        nullptr, nullptr, nullptr, nullptr, nullptr);
+}
+
+std::unique_ptr<Extensions> LoadExtensions(const BrowserOptions& options) {
+    if (options.settings.extensions.empty()) {
+        return nullptr;
+    }
+    ExtensionHooks hooks;
+    hooks.open = OpenExtensionLibrary;
+    hooks.sendEvent = [](std::string message) {
+        RunOnUiThread([message = std::move(message)] { SendToPage(message); });
+    };
+    hooks.log = WriteLog;
+    return std::make_unique<Extensions>(options.settings.extensions, options.appFolder,
+                                        ExtensionPlatform(), std::move(hooks));
 }
 
 void SetFullscreen(bool fullscreen) {
@@ -309,7 +337,8 @@ void CreateBrowser(const BrowserOptions& options) {
     const std::string& saves = options.facts.filesFolder;
     browser.calls = std::make_unique<HostCalls>(
         options.facts, browser.callKey, browser.pageWindow,
-        saves.empty() ? nullptr : OpenSaveFolder(Utf8ToWide(saves)), RunOnUiThread);
+        saves.empty() ? nullptr : OpenSaveFolder(Utf8ToWide(saves)), LoadExtensions(options),
+        RunOnUiThread);
 
     WebKitWebsiteDataManager* data = webkit_website_data_manager_new(
         "base-data-directory", options.dataFolder.c_str(), "base-cache-directory",

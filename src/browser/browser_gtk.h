@@ -14,6 +14,7 @@ namespace tessaly {
 struct BrowserOptions {
     GtkWindow* window = nullptr;
     PackageSettings settings;
+    std::u16string appFolder;      // package.json's folder, ending in '/'
     std::u16string contentFolder;  // the app's www folder, ending in '/'
     std::string dataFolder;        // local storage, IndexedDB, cookies: kept between runs
     std::string cacheFolder;

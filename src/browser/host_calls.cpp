@@ -269,6 +269,22 @@ Result RunWindowMethod(const Call& call, const AppFacts& facts, PageWindow& wind
     return Failure{FailureKind::UnknownMethod, "there is no method \"" + method + "\""};
 }
 
+// extensions.call(name, method, params): answered by the extension, later, on its own thread.
+void CallExtension(const Call& call, Extensions* extensions, ExtensionAnswer answer) {
+    const Json& name = Arg(call, 0);
+    const Json& method = Arg(call, 1);
+    if (!name.is_string() || !method.is_string()) {
+        answer(Invalid("extensions.call takes an extension's name and a method name"));
+        return;
+    }
+    const std::string& extension = name.get_ref<const std::string&>();
+    if (!extensions || !extensions->Has(extension)) {
+        answer(Failure{FailureKind::NotFound, "there is no extension \"" + extension + "\""});
+        return;
+    }
+    extensions->Call(extension, method.get<std::string>(), Arg(call, 2).dump(), std::move(answer));
+}
+
 std::optional<int> ExitCodeArg(const Json& code) {
     if (code.is_null()) {
         return 0;
@@ -283,11 +299,13 @@ std::optional<int> ExitCodeArg(const Json& code) {
 }  // namespace
 
 HostCalls::HostCalls(AppFacts facts, std::string key, PageWindow& window,
-                     std::unique_ptr<SaveFolder> saves, UiThreadPoster runOnUiThread)
+                     std::unique_ptr<SaveFolder> saves, std::unique_ptr<Extensions> extensions,
+                     UiThreadPoster runOnUiThread)
     : facts_(std::move(facts)),
       key_(std::move(key)),
       window_(window),
       saves_(std::move(saves)),
+      extensions_(std::move(extensions)),
       runOnUiThread_(std::move(runOnUiThread)) {
     if (saves_) {
         queue_.Post([this] { saves_->RemovePartialWrites(); });
@@ -312,8 +330,10 @@ void HostCalls::Take(std::u16string text, ReplySender reply) {
 }
 
 void HostCalls::Run(const std::string& text, std::size_t size, const ReplySender& reply) {
-    const auto answer = [this, &reply](const Json& id, const Result& result) {
-        runOnUiThread_([reply, text = ReplyText(id, result)] { reply(text); });
+    // Copies only: an extension's answer may come after this call has returned.
+    const auto answer = [runOnUiThread = runOnUiThread_, reply](const Json& id,
+                                                                const Result& result) {
+        runOnUiThread([reply, text = ReplyText(id, result)] { reply(text); });
     };
     if (size > kMaxCallBytes) {
         if (const std::optional<Json> id = IdOfUnreadCall(text)) {
@@ -354,6 +374,16 @@ void HostCalls::Run(const std::string& text, std::size_t size, const ReplySender
             return;
         }
         answer(call.id, RunFileMethod(call, *saves_));
+        return;
+    }
+    if (call.method == "extensions.call") {
+        CallExtension(call, extensions_.get(), [answer, id = call.id](Result result) {
+            answer(id, result);
+        });
+        return;
+    }
+    if (call.method == "extensions.list") {
+        answer(call.id, extensions_ ? extensions_->List() : Json::array());
         return;
     }
     runOnUiThread_([this, call = std::move(call), reply] {

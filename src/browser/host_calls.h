@@ -17,6 +17,7 @@
 
 #include "base/architecture.h"
 #include "base/work_queue.h"
+#include "extensions/extensions.h"
 #include "saves/save_folder.h"
 
 namespace tessaly {
@@ -68,10 +69,11 @@ using ReplySender = std::function<void(const std::string& reply)>;
 class HostCalls {
   public:
     // `saves` is null when the app has no save folder. Leftovers of interrupted writes are
-    // removed first, off the user-interface thread.
+    // removed first, off the user-interface thread. `extensions` may be null: the app has none.
     HostCalls(AppFacts facts, std::string key, PageWindow& window,
-              std::unique_ptr<SaveFolder> saves, UiThreadPoster runOnUiThread);
-    // Finishes every call already taken, writes included.
+              std::unique_ptr<SaveFolder> saves, std::unique_ptr<Extensions> extensions,
+              UiThreadPoster runOnUiThread);
+    // Finishes every call already taken, writes included, then unloads the extensions.
     ~HostCalls();
 
     // Takes a call's text (one that starts with kHostCallOpening) on the user-interface thread
@@ -90,6 +92,7 @@ class HostCalls {
     const std::string key_;
     PageWindow& window_;
     std::unique_ptr<SaveFolder> saves_;
+    std::unique_ptr<Extensions> extensions_;
     UiThreadPoster runOnUiThread_;
     WorkQueue queue_;  // last: its thread stops before the rest goes
 };

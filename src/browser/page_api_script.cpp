@@ -18,8 +18,21 @@ constexpr std::string_view kTemplate = R"JS((() => {
   // call of this one.
   let lastId = Math.floor(Math.random() * 0x40000000);
 
+  // Each native extension's event listeners, by the extension's name.
+  const listeners = new Map();
+
   webview.addEventListener('message', (event) => {
     const reply = event.data;
+    if (reply && reply.type === 'tessaly-event') {
+      for (const listener of listeners.get(reply.extension) || []) {
+        try {
+          listener(reply.event);
+        } catch (error) {
+          setTimeout(() => { throw error; });  // reported as uncaught, the others still run
+        }
+      }
+      return;
+    }
     if (!reply || reply.type !== 'tessaly-reply' || !pending.has(reply.id)) return;
     const {resolve, reject, decode} = pending.get(reply.id);
     pending.delete(reply.id);
@@ -93,6 +106,17 @@ constexpr std::string_view kTemplate = R"JS((() => {
       list: (folder = '') => call('files.list', [folder]),
       remove: (path) => call('files.remove', [path]),
       exists: (path) => call('files.exists', [path]),
+    }),
+    extensions: freeze({
+      call: (name, method, params = null) => call('extensions.call', [name, method, params]),
+      on: (name, listener) => {
+        if (typeof listener !== 'function') throw new TypeError('the listener is not a function');
+        if (!listeners.has(name)) listeners.set(name, new Set());
+        const own = (event) => listener(event);  // one removal per on(), even of one function
+        listeners.get(name).add(own);
+        return () => { listeners.get(name).delete(own); };
+      },
+      list: () => call('extensions.list', []),
     }),
   });
   Object.defineProperty(window, 'tessaly', {value: tessaly, enumerable: true});

@@ -6,12 +6,14 @@
 #include <memory>
 
 #include "base/paths.h"
+#include "base/program_log.h"
 #include "base/text.h"
 #include "base/wide_cast.h"
 #include "browser/browser_events_win32.h"
 #include "browser/host_calls.h"
 #include "browser/page_api_script.h"
 #include "config/program.h"
+#include "extensions/extension_entries.h"
 #include "server/resource_response.h"
 #include "window/dpi_scale.h"
 #include "window/host_window_win32.h"
@@ -122,12 +124,34 @@ void RunOnUiThread(std::function<void()> task) {
     }
 }
 
+void PostToPage(const std::string& message) {
+    if (Browser.view) {
+        Browser.view->PostWebMessageAsJson(AsWide(Utf8ToWide(message)));
+    }
+}
+
+// The package's extensions for this program's architecture, loading from now on.
+std::unique_ptr<Extensions> LoadExtensions() {
+    if (Program.settings.extensions.empty()) {
+        return nullptr;
+    }
+    ExtensionHooks hooks;
+    hooks.open = OpenExtensionLibrary;
+    hooks.sendEvent = [](std::string message) {
+        RunOnUiThread([message = std::move(message)] { PostToPage(message); });
+    };
+    hooks.log = WriteLog;
+    return std::make_unique<Extensions>(Program.settings.extensions, Program.programFolder,
+                                        ExtensionPlatform(), std::move(hooks));
+}
+
 Win32PageWindow PageWindowOfProgram;
 std::unique_ptr<HostCalls> Calls;
 
 }  // namespace
 
 void StartPageCalls(ICoreWebView2* view) {
+    SetLogFile(Program.userDataFolder + u"\\tessaly.log");
     const std::string key = NewCallKey();
     AppFacts facts = GatherFacts();
     std::unique_ptr<SaveFolder> saves;
@@ -135,7 +159,7 @@ void StartPageCalls(ICoreWebView2* view) {
         saves = OpenSaveFolder(Utf8ToWide(facts.filesFolder));
     }
     Calls = std::make_unique<HostCalls>(std::move(facts), key, PageWindowOfProgram,
-                                        std::move(saves), RunOnUiThread);
+                                        std::move(saves), LoadExtensions(), RunOnUiThread);
     const std::u16string script = Utf8ToWide(PageApiScript(WideToUtf8(VirtualOrigin), key));
     view->AddScriptToExecuteOnDocumentCreated(AsWide(script), nullptr);
 }
@@ -144,11 +168,7 @@ bool TakePageCall(std::u16string_view text) {
     if (!Calls || !text.starts_with(kHostCallOpeningWide)) {
         return false;
     }
-    Calls->Take(std::u16string(text), [](const std::string& reply) {
-        if (Browser.view) {
-            Browser.view->PostWebMessageAsJson(AsWide(Utf8ToWide(reply)));
-        }
-    });
+    Calls->Take(std::u16string(text), PostToPage);
     return true;
 }
 

@@ -6,7 +6,7 @@
 namespace tessaly {
 namespace {
 
-// @APP@, @MEDIA@ and the handler names are filled in; every other character is the script's.
+// @APP@, @MEDIA@ and the handler and method names are filled in; every other character is the script's.
 constexpr std::string_view kTemplate = R"JS((() => {
   'use strict';
   const handlers = window.webkit.messageHandlers;
@@ -15,14 +15,16 @@ constexpr std::string_view kTemplate = R"JS((() => {
   // The host's reply to a message, if any, comes back as a message event, as the Windows
   // program's posted messages do.
   const listeners = new Set();
+  const deliver = (data) => {
+    const event = {type: 'message', data, source: window.chrome.webview};
+    listeners.forEach((listener) => listener(event));
+  };
   window.chrome = window.chrome || {};
   window.chrome.webview = {
     postMessage(message) {
       if (typeof message !== 'string') return;
       webMessages.postMessage(message).then((reply) => {
-        if (typeof reply !== 'string') return;
-        const event = {type: 'message', data: JSON.parse(reply), source: window.chrome.webview};
-        listeners.forEach((listener) => listener(event));
+        if (typeof reply === 'string') deliver(JSON.parse(reply));
       }, () => {});
     },
     addEventListener(type, listener) {
@@ -32,6 +34,8 @@ constexpr std::string_view kTemplate = R"JS((() => {
       if (type === 'message') listeners.delete(listener);
     },
   };
+  // What the host sends unasked (a native extension's events), as the Windows program's posts.
+  Object.defineProperty(window.chrome.webview, '@HOST_MESSAGE@', {value: deliver});
   if (window === window.top) {
     document.addEventListener('DOMContentLoaded', () => domReady.postMessage(''));
   }
@@ -98,6 +102,7 @@ constexpr std::string_view kTemplate = R"JS((() => {
 std::string PageStartScript(std::string_view mediaBase) {
     std::string script = ReplaceAll(kTemplate, "@WEB_MESSAGE@", kWebMessageHandler);
     script = ReplaceAll(script, "@DOM_READY@", kDomReadyHandler);
+    script = ReplaceAll(script, "@HOST_MESSAGE@", kHostMessageMethod);
     script = ReplaceAll(script, "@APP@", WideToUtf8(kAppOrigin));
     return ReplaceAll(script, "@MEDIA@", mediaBase);
 }

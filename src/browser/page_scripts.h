@@ -9,6 +9,8 @@ namespace tessaly {
 // Names of the script message handlers the page script posts to.
 inline constexpr const char* kWebMessageHandler = "tessalyWebMessage";
 inline constexpr const char* kDomReadyHandler = "tessalyDomReady";
+// The method of the chrome.webview stand-in that takes a message the host sends unasked.
+inline constexpr const char* kHostMessageMethod = "tessalyHostMessage";
 
 // The script, for media served from `mediaBase` (MediaBaseUrl). It
 // - gives the page window.chrome.webview.postMessage(text), which forwards a string to the web

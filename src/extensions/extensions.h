@@ -20,7 +20,8 @@ namespace tessaly {
 using ExtensionAnswer = std::function<void(Outcome<Json>)>;
 
 struct ExtensionHooks {
-    std::function<OpenedLibrary(const std::u16string& path)> open = OpenExtensionLibrary;
+    // OpenExtensionLibrary, or a test's own; called on the extension's thread.
+    std::function<OpenedLibrary(const std::u16string& path)> open;
     // An event for the page, a JSON message {"type":"tessaly-event","extension":...,"event":...};
     // called on any thread.
     std::function<void(std::string message)> sendEvent;

@@ -44,7 +44,8 @@ class HostCallsTest : public ::testing::Test {
         calls_.reset();
         calls_ = std::make_unique<HostCalls>(
             AppFacts{"game", "1.0", "linux", "x64", {"--level", "ß"}, "de-AT", "/saves/game/"},
-            std::string(kKey), window_, std::move(saves), [this](std::function<void()> task) {
+            std::string(kKey), window_, std::move(saves), nullptr,
+            [this](std::function<void()> task) {
                 const std::lock_guard lock(mutex_);
                 tasks_.push_back(std::move(task));
                 posted_.notify_one();
@@ -134,6 +135,10 @@ TEST_F(HostCallsTest, WindowMethodsCheckTheirArgumentsBeforeActing) {
         {"app.quit", {"3"}, "InvalidArgument"},
         {"window.close", Json::array(), "UnknownMethod"},
         {"files.delete", {"a"}, "UnknownMethod"},
+        {"extensions.call", {"echo", "echo", 1}, "NotFound"},  // the app lists none
+        {"extensions.call", {"echo", 5}, "InvalidArgument"},
+        {"extensions.call", Json::array(), "InvalidArgument"},
+        {"extensions.list", Json::array(), "none"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(ErrorOf(Call(c.method, c.args)), c.error) << c.method << c.args.dump();
