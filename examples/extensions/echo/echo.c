@@ -17,9 +17,9 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "tessaly/extension.h"
 #include "echo_json.h"
 #include "echo_threads.h"
+#include "tessaly/extension.h"
 
 typedef struct Echo {
     const TessalyHostApi* api;
@@ -112,8 +112,10 @@ tessaly_extension_load(const TessalyHostApi* api, const char* app_folder_utf8, v
     return 0;
 }
 
-TESSALY_EXTENSION_EXPORT void TESSALY_EXTENSION_CALL tessaly_extension_call(
-    void* state, uint64_t id, const char* method, const char* params) {
+TESSALY_EXTENSION_EXPORT void TESSALY_EXTENSION_CALL tessaly_extension_call(void* state,
+                                                                            uint64_t id,
+                                                                            const char* method,
+                                                                            const char* params) {
     Echo* echo = (Echo*)state;
     const TessalyHostApi* api = echo->api;
     if (strcmp(method, "echo") == 0) {

@@ -1,0 +1,99 @@
+#!/usr/bin/env python3
+"""End to end: native extensions in the Linux host on the real engine, on a private Xvfb display.
+
+The app in extension_app/ calls the sample extension and the broken ones (their libraries are
+copied into its ext/ folder) and says in its title what went wrong. While the sample's `later`
+waits 3 s, this harness checks that the window goes on painting; at the end it closes the window
+with a call still pending and reads the program's log.
+
+    extension_e2e.py --host tessaly-host --extensions DIR --work DIR
+"""
+
+import argparse
+import json
+import os
+import shutil
+import subprocess
+import sys
+import time
+
+from host_e2e import Desktop, Failure, check
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def screenshot(desktop, window):
+    result = subprocess.run(["import", "-window", window, "rgb:-"], env=desktop.env,
+                            capture_output=True)
+    return result.stdout
+
+
+def run(desktop, host, extensions, work):
+    app = os.path.join(work, "app")
+    shutil.copytree(os.path.join(HERE, "extension_app"), app)
+    shutil.copytree(extensions, os.path.join(app, "ext"))
+    process = subprocess.Popen([host, app], env=desktop.env, stdout=subprocess.PIPE,
+                               stderr=subprocess.STDOUT, text=True)
+    output = ""
+    try:
+        window, _ = desktop.wait_for_window("^ext: ", process, 60)
+        desktop.wait_for_title(window, "^ext: waiting", process, 60)
+        shots = [screenshot(desktop, window)]
+        time.sleep(1)
+        shots.append(screenshot(desktop, window))
+        check(shots[0] and shots[1] and shots[0] != shots[1],
+              "the window paints while an extension's call takes 3 s")
+        title = desktop.wait_for_title(window, "^ext: done ", process, 30)
+        wrong = json.loads(title[len("ext: done "):])
+        check(wrong == [], "the page's calls, events and errors are as expected (wrong: %r)"
+              % wrong)
+        desktop.tool("xdotool", "windowactivate", "--sync", window, "key", "alt+F4")
+        try:
+            code = process.wait(timeout=30)
+        except subprocess.TimeoutExpired:
+            raise Failure("the host did not end with a call pending in an extension")
+        check(code == 0, "the host exits with 0 with a call still pending (%d)" % code)
+    finally:
+        if process.poll() is None:
+            process.kill()
+        output = process.communicate()[0]
+        print("host output:\n" + output)
+    log = [line for line in output.splitlines() if line.startswith("tessaly-host: extension ")]
+    expected = [
+        'extension "echo" loaded from ext/libecho.so',
+        'extension "absent" is unavailable: cannot load ext/absent.so: ',
+        'extension "noexport" is unavailable: ext/missing_export.so does not export '
+        'tessaly_extension_unload',
+        'extension "refuses" is unavailable: its tessaly_extension_load returned 3',
+        'extension "echo" never answered call ',
+    ]
+    for line in expected:
+        check(any(line in logged for logged in log), "the log says: " + line)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--host", required=True)
+    parser.add_argument("--extensions", required=True, help="the built extension libraries")
+    parser.add_argument("--work", required=True)
+    args = parser.parse_args()
+    work = os.path.abspath(os.path.join(args.work, "extensions"))
+    shutil.rmtree(work, ignore_errors=True)
+    os.makedirs(work)
+    try:
+        desktop = Desktop(work)
+    except Failure as failure:
+        print("FAILED:", failure)
+        return 1
+    try:
+        run(desktop, args.host, args.extensions, work)
+    except Failure as failure:
+        print("FAILED:", failure)
+        return 1
+    finally:
+        desktop.stop()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
