@@ -1,15 +1,18 @@
 #!/usr/bin/env python3
 """The page's calls to the Linux host through window.tessaly, against what the page has without
 them, in one run on a private Xvfb display: a 1 MiB save written and read back against the same
-bytes put into IndexedDB and got back, and app.info() against a bare message round trip. The app
-in api_app/ times both in turns and says the medians in its title. Prints them and the ratios.
+bytes put into IndexedDB and got back, and app.info() and a call of the sample native extension
+(echo, small params) against a bare message round trip. The app in api_app/ (with the sample put
+into its ext/) times each pair in turns and says the medians in its title. Prints them and the
+ratios.
 
-    linux_api_bench.py --host tessaly-host [--rounds 30]
+    linux_api_bench.py --host tessaly-host --echo libecho.so [--rounds 30]
 """
 
 import argparse
 import json
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -47,6 +50,7 @@ def page_report(host, app, rounds, env):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--host", required=True)
+    parser.add_argument("--echo", required=True, help="the sample extension, libecho.so")
     parser.add_argument("--rounds", type=int, default=30)
     args = parser.parse_args()
     xvfb = Xvfb("1024x768x24")
@@ -55,7 +59,11 @@ def main():
             env = dict(os.environ, DISPLAY=xvfb.display, XDG_DATA_HOME=home + "/data",
                        XDG_CACHE_HOME=home + "/cache", NO_AT_BRIDGE="1")
             env.pop("WAYLAND_DISPLAY", None)
-            times = page_report(args.host, os.path.join(HERE, "api_app"), args.rounds, env)
+            app = os.path.join(home, "app")
+            shutil.copytree(os.path.join(HERE, "api_app"), app)
+            os.makedirs(os.path.join(app, "ext"))
+            shutil.copy(args.echo, os.path.join(app, "ext", "libecho.so"))
+            times = page_report(args.host, app, args.rounds, env)
     finally:
         xvfb.stop()
     print("Linux host page API, %d rounds (medians):" % args.rounds)
@@ -65,6 +73,11 @@ def main():
     print("  app.info():                            %8.3f ms" % times["info"])
     print("  bare message round trip:               %8.3f ms" % times["message"])
     print("  ratio info / bare message:             %8.2f" % (times["info"] / times["message"]))
+    print("  echo extension call:                   %8.3f ms (%.0f calls/s)"
+          % (times["echo"], 1000 / times["echo"]))
+    print("  bare message round trip:               %8.3f ms (%.0f round trips/s)"
+          % (times["echoMessage"], 1000 / times["echoMessage"]))
+    print("  ratio echo call / bare message:        %8.2f" % (times["echo"] / times["echoMessage"]))
     return 0
 
 

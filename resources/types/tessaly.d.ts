@@ -2,7 +2,8 @@
 // In another browser (or with `tessaly serve`) there is none, so feature-detect it:
 //     if (window.tessaly) { await window.tessaly.files.write("save.json", text); }
 // Every method returns a Promise. A failure rejects it with an Error whose `name` is one of
-// Tessaly.ErrorName and whose `message` says what was wrong.
+// Tessaly.ErrorName (or a native extension's own error name) and whose `message` says what was
+// wrong.
 
 declare namespace Tessaly {
   type ErrorName =
@@ -12,7 +13,11 @@ declare namespace Tessaly {
     | "TooLarge"
     | "NotAllowed"
     | "IOError"
-    | "UnknownMethod";
+    | "UnknownMethod"
+    /** A native extension that could not be loaded; the message says why. */
+    | "ExtensionUnavailable"
+    /** A native extension that answered with something that is not JSON. */
+    | "ExtensionError";
 
   interface AppInfo {
     /** "name" and "version" of package.json ("" without a version). */
@@ -85,10 +90,31 @@ declare namespace Tessaly {
     exists(path: string): Promise<boolean>;
   }
 
+  interface ExtensionState {
+    name: string;
+    loaded: boolean;
+    /** Why it could not be loaded; null when it is loaded. */
+    reason: string | null;
+  }
+
+  /**
+   * The native extensions package.json lists under "extensions" for this platform: libraries
+   * beside the app, each called on a thread of its own, in the order of the calls.
+   */
+  interface Extensions {
+    /** The extension's JSON result. NotFound: no such extension; otherwise the extension's own
+     * error names, ExtensionUnavailable and ExtensionError. */
+    call(name: string, method: string, params?: unknown): Promise<unknown>;
+    /** Each event the extension sends, parsed; returns the function that stops listening. */
+    on(name: string, listener: (event: unknown) => void): () => void;
+    list(): Promise<ExtensionState[]>;
+  }
+
   interface Api {
     readonly app: App;
     readonly window: Window;
     readonly files: Files;
+    readonly extensions: Extensions;
   }
 
   /** The channel under the API; "set-fullscreen" messages go through it too. */

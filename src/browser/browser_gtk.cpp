@@ -12,8 +12,8 @@
 #include "browser/page_api_script.h"
 #include "browser/page_scripts.h"
 #include "browser/web_message.h"
-#include "extensions/extension_entries.h"
 #include "config/program.h"
+#include "extensions/extension_entries.h"
 #include "window/host_window_gtk.h"
 
 // A GInputStream over a ResponseBody. GIO may call its read from a worker thread; each stream
@@ -335,10 +335,10 @@ void CreateBrowser(const BrowserOptions& options) {
     TheBrowser = new Browser(options);  // lives as long as the process
     Browser& browser = *TheBrowser;
     const std::string& saves = options.facts.filesFolder;
-    browser.calls = std::make_unique<HostCalls>(
-        options.facts, browser.callKey, browser.pageWindow,
-        saves.empty() ? nullptr : OpenSaveFolder(Utf8ToWide(saves)), LoadExtensions(options),
-        RunOnUiThread);
+    browser.calls =
+        std::make_unique<HostCalls>(options.facts, browser.callKey, browser.pageWindow,
+                                    saves.empty() ? nullptr : OpenSaveFolder(Utf8ToWide(saves)),
+                                    LoadExtensions(options), RunOnUiThread);
 
     WebKitWebsiteDataManager* data = webkit_website_data_manager_new(
         "base-data-directory", options.dataFolder.c_str(), "base-cache-directory",

@@ -377,9 +377,8 @@ void HostCalls::Run(const std::string& text, std::size_t size, const ReplySender
         return;
     }
     if (call.method == "extensions.call") {
-        CallExtension(call, extensions_.get(), [answer, id = call.id](Result result) {
-            answer(id, result);
-        });
+        CallExtension(call, extensions_.get(),
+                      [answer, id = call.id](Result result) { answer(id, result); });
         return;
     }
     if (call.method == "extensions.list") {

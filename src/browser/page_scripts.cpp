@@ -6,7 +6,8 @@
 namespace tessaly {
 namespace {
 
-// @APP@, @MEDIA@ and the handler and method names are filled in; every other character is the script's.
+// @APP@, @MEDIA@ and the handler and method names are filled in; every other character is the
+// script's.
 constexpr std::string_view kTemplate = R"JS((() => {
   'use strict';
   const handlers = window.webkit.messageHandlers;

@@ -14,6 +14,7 @@ tests/standin_runtime/README.md describes the scenario and log formats.
 import argparse
 import difflib
 import fcntl
+import glob
 import os
 import re
 import shutil
@@ -207,8 +208,21 @@ def run_program(args, run_dir, prefix, exe):
     if os.path.exists(browser_log):
         with open(browser_log, encoding="utf-8", errors="replace") as log:
             lines += ["shell-open " + quote(url) for url in log.read().splitlines()]
+    lines += program_log_lines(prefix)
     lines.append(exit_line)
     return lines
+
+
+def program_log_lines(prefix):
+    """A `program-log "..."` line for each line of the program's log (tessaly.log in its data
+    folder), sorted: what threads log side by side comes in any order."""
+    logs = glob.glob(os.path.join(prefix, "drive_c", "users", "*", "AppData", "Local", "*",
+                                  "tessaly.log"))
+    lines = []
+    for path in logs:
+        with open(path, encoding="utf-8", errors="replace") as log:
+            lines += ["program-log " + quote(line) for line in log.read().splitlines()]
+    return sorted(lines)
 
 
 PLACEHOLDER = re.compile(r"<<(\*|[A-Za-z0-9_-]+)>>")

@@ -1,6 +1,7 @@
 // Times window.tessaly against what the page has without it: a 1 MiB save written and read back
-// against the same bytes put into IndexedDB and got back, and app.info() against a bare message
-// the program answers with nothing. The medians (ms) go into the title.
+// against the same bytes put into IndexedDB and got back, and app.info() and a call of the sample
+// native extension against a bare message the program answers with nothing. The medians (ms) go
+// into the title.
 'use strict';
 
 const MiB = 1024 * 1024;
@@ -49,7 +50,11 @@ async function main() {
   const [save, idb] = await medians(saveRoundTrip, idbRoundTrip, 4, rounds);
   const bare = () => window.webkit.messageHandlers.tessalyWebMessage.postMessage('{}');
   const [info, message] = await medians(() => tessaly.app.info(), bare, 250, rounds);
-  document.title = 'bench: done ' + JSON.stringify({save, idb, info, message});
+  const echo = () => tessaly.extensions.call('echo', 'echo', {n: 1});
+  if ((await echo()).n !== 1) throw new Error('the echo extension did not answer');
+  const [echoCall, echoMessage] = await medians(echo, bare, 250, rounds);
+  document.title = 'bench: done ' + JSON.stringify({save, idb, info, message, echo: echoCall,
+                                                    echoMessage});
 }
 
 main().catch((error) => { document.title = 'bench: failed ' + error; });
