@@ -1,4 +1,6 @@
 #include <windows.h>
+// windows.h first: the shell's header needs its definitions.
+#include <shlobj.h>
 
 #include <mutex>
 
@@ -20,6 +22,9 @@ void WriteLog(std::string_view line) {
     OutputDebugStringW(AsWide(wide));
     std::lock_guard lock(LogMutex);
     if (LogFile == INVALID_HANDLE_VALUE && !LogPath.empty()) {
+        // The browser makes its data folder, but maybe not yet.
+        const std::u16string folder = LogPath.substr(0, LogPath.rfind(u'\\'));
+        SHCreateDirectoryExW(nullptr, AsWide(folder), nullptr);
         LogFile = CreateFileW(AsWide(LogPath), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         LogPath.clear();  // one attempt: a folder that cannot hold it will not later
