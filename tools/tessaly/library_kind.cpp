@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <fstream>
+#include <initializer_list>
 #include <stdexcept>
 #include <utility>
 
@@ -45,14 +46,13 @@ std::string ReadAt(std::istream& in, std::uint64_t offset, std::uint64_t size) {
     return bytes;
 }
 
-// `value` by its name in `names`, with the number beside it; the field and the number when the
-// table has no name for it.
+// The name `names` gives `value`, or the field's name and the number.
 std::string Named(std::uint32_t value,
                   std::initializer_list<std::pair<std::uint32_t, const char*>> names,
                   std::string_view field) {
     for (const auto& [number, name] : names) {
         if (number == value) {
-            return std::string(name) + " (" + std::to_string(value) + ")";
+            return name;
         }
     }
     return std::string(field) + " " + std::to_string(value);
@@ -94,7 +94,10 @@ std::string Described(const LibraryKind& kind) {
            Named(kind.elfClass, {{1, "ELFCLASS32"}, {2, "ELFCLASS64"}}, "EI_CLASS") + ", " +
            Named(kind.elfData, {{1, "ELFDATA2LSB"}, {2, "ELFDATA2MSB"}}, "EI_DATA") + ", " +
            Named(kind.machine,
-                 {{3, "EM_386"}, {40, "EM_ARM"}, {62, "EM_X86_64"}, {183, "EM_AARCH64"}},
+                 {{3, "EM_386 (3)"},
+                  {40, "EM_ARM (40)"},
+                  {62, "EM_X86_64 (62)"},
+                  {183, "EM_AARCH64 (183)"}},
                  "e_machine") +
            " and " +
            Named(kind.elfType, {{1, "ET_REL"}, {2, "ET_EXEC"}, {3, "ET_DYN"}, {4, "ET_CORE"}},
@@ -150,7 +153,6 @@ LibraryKind ReadLibraryKind(const fs::path& file) {
         kind.machine = field(18);
         return kind;
     }
-    in.clear();
     try {
         const PeFileHeader header = ReadPeFileHeader(in, size);
         return {.format = Format::Pe,
