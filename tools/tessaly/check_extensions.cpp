@@ -21,6 +21,11 @@ void CheckExtensions(const fs::path& app, const Json& root, const PackageSetting
         add(Severity::Warning, "package.json", std::move(message));
     };
     auto a = [](const Json& value) { return "a JSON " + std::string(value.type_name()); };
+    std::string known = "\"name\"";
+    for (std::size_t i = 0; i < std::size(kExtensionPlatforms); ++i) {
+        known += (i + 1 == std::size(kExtensionPlatforms) ? " and \"" : ", \"") +
+                 std::string(kExtensionPlatforms[i]) + "\"";
+    }
     if (!root.is_object() || !root.contains("extensions")) {
         return;
     }
@@ -48,9 +53,8 @@ void CheckExtensions(const fs::path& app, const Json& root, const PackageSetting
                 warn("\"" + member + "." + key + "\" is " + a(value) +
                      ", not a string; the extension has no library for " + key);
             } else if (!platform && key != "name") {
-                warn(where + " has a member \"" + key +
-                     "\" the program does not read; it reads \"name\", \"windows-x86\", "
-                     "\"windows-x64\" and \"linux-x64\"");
+                warn(where + " has a member \"" + key + "\" the program does not read; it reads " +
+                     known);
             }
         }
         if (!anyPlatform) {

@@ -446,7 +446,12 @@ TEST(CheckApp, ReportsWhatKeepsExtensionsFromLoading) {
          {{W, "package.json", 0, 0, {"\"extensions[0]\" is a JSON number, not an object"}},
           {W, "package.json", 0, 0, {"\"extensions[1].linux-x64\" is a JSON null, not a string"}},
           {W, "package.json", 0, 0, {"\"extensions[1]\" has a member \"linux-x86\""}},
-          {W, "package.json", 0, 0, {"has a member \"windows-arm64\" the program does not read"}},
+          {W,
+           "package.json",
+           0,
+           0,
+           {"has a member \"windows-arm64\" the program does not read; it reads \"name\", "
+            "\"windows-x86\", \"windows-x64\" and \"linux-x64\""}},
           {W, "package.json", 0, 0, {"\"extensions[1].windows-x64\" is a JSON number"}},
           {W, "package.json", 0, 0, {"has a member \"windwos-x64\""}},
           {W, "package.json", 0, 0, {"\"extensions[2]\" names no library for any platform"}}}},
