@@ -6,9 +6,6 @@
 namespace tessaly {
 namespace {
 
-// The platforms an extension can name a library for.
-constexpr std::string_view kExtensionPlatforms[] = {"windows-x86", "windows-x64", "linux-x64"};
-
 std::vector<ExtensionEntry> ReadExtensions(const Json& list) {
     std::vector<ExtensionEntry> entries;
     if (!list.is_array()) {

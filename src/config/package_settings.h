@@ -15,6 +15,10 @@ enum class DistributionMode : std::int32_t {
     Fixed = 1,      // a runtime shipped in the "webview2" subfolder
 };
 
+// The platforms an extension can name a library for.
+inline constexpr std::string_view kExtensionPlatforms[] = {"windows-x86", "windows-x64",
+                                                           "linux-x64"};
+
 // A native extension the package lists: its name and, for each platform that has one
 // ("windows-x86", "windows-x64", "linux-x64"), its library's path relative to the app folder,
 // as written. Whether these can be used is decided where the extensions are loaded or checked.

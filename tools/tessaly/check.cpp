@@ -18,6 +18,7 @@
 #include "server/mapped_file_cache.h"
 #include "server/resource_response.h"
 #include "tessaly/branding.h"
+#include "tessaly/check_extensions.h"
 #include "tessaly/file_names.h"
 #include "tessaly/version_info.h"
 #include "tessaly/wasm_module.h"
@@ -306,6 +307,8 @@ class Checker {
         CheckMembers(Json::parse(text.c_str(), nullptr, false, false));
         CheckBranding(Json::parse(text.c_str(), nullptr, false, false), text);
         CheckNameAsFolder(settings.name);
+        CheckExtensions(app_, Json::parse(text.c_str(), nullptr, false, false), settings,
+                        result_.diagnostics);
         return settings;
     }
 

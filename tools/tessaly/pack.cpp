@@ -9,10 +9,12 @@
 
 #include "base/file_bytes.h"
 #include "base/text.h"
+#include "extensions/extension_entries.h"
 #include "tessaly/branding.h"
 #include "tessaly/check.h"
 #include "tessaly/file_names.h"
 #include "tessaly/installer.h"
+#include "tessaly/library_kind.h"
 #include "tessaly/pack_linux.h"
 #include "tessaly/progress.h"
 #include "tessaly/zip_archive.h"
@@ -57,14 +59,31 @@ class PlanBuilder {
         }
     }
 
+    // The library each extension has for the platform `program` runs on, and its folders;
+    // nothing for no program, or one of no extension platform (no library is listed for "").
+    void AddExtensions(const fs::path& app, const PackageSettings& settings,
+                       const fs::path& program) {
+        const std::string platform = ProgramPlatform(ReadLibraryKind(program)).value_or("");
+        for (const ExtensionEntry& entry : settings.extensions) {
+            const auto library = entry.libraries.find(platform);
+            if (library != entry.libraries.end()) {
+                const std::string path = WideToUtf8(ExtensionLibraryPath(library->second));
+                AddFoldersOf(path);
+                AddFile(app / PathFromUtf8(path), path);
+            }
+        }
+    }
+
+    // What is added from here on goes to the plan's linuxItems (unless already planned).
+    void ForTheLinuxProgram() { linux_ = true; }
+
     PackPlan Finish() { return std::move(plan_); }
 
   private:
     void Add(PackItem item) {
-        const auto [known, added] =
-            written_.emplace(FoldedName(item.destination), plan_.items.size());
+        const auto [known, added] = written_.emplace(FoldedName(item.destination), item);
         if (!added) {
-            const PackItem& earlier = plan_.items[known->second];
+            const PackItem& earlier = known->second;
             const bool same = earlier.folder == item.folder &&
                               (item.folder || fs::equivalent(earlier.source, item.source, error_));
             if (!same && plan_.conflict.empty()) {
@@ -74,7 +93,7 @@ class PlanBuilder {
             return;
         }
         plan_.bytes += item.size;
-        plan_.items.push_back(std::move(item));
+        (linux_ ? plan_.linuxItems : plan_.items).push_back(std::move(item));
     }
 
     static std::string Describe(const PackItem& item) {
@@ -82,8 +101,9 @@ class PlanBuilder {
     }
 
     PackPlan plan_;
+    bool linux_ = false;
     std::error_code error_;
-    std::map<std::string, std::size_t> written_;
+    std::map<std::string, PackItem> written_;  // by folded destination
 };
 
 fs::path Resolved(const fs::path& path) {
@@ -206,10 +226,13 @@ void PrintMade(std::ostream& out, const fs::path& folder, const PackPlan& plan) 
     std::vector<std::pair<std::string, Summary>> top;
     for (const PackItem& item : plan.items) {
         const std::string name = item.destination.substr(0, item.destination.find('/'));
-        if (top.empty() || top.back().first != name) {
-            top.push_back({name, {}});
+        // The Linux program's extension files come last, maybe into a folder listed before.
+        auto entry = std::find_if(top.begin(), top.end(),
+                                  [&](const auto& line) { return line.first == name; });
+        if (entry == top.end()) {
+            entry = top.insert(top.end(), {name, {}});
         }
-        Summary& summary = top.back().second;
+        Summary& summary = entry->second;
         summary.folder = summary.folder || item.folder;
         summary.files += item.folder ? 0 : 1;
         summary.bytes += item.size;
@@ -227,7 +250,8 @@ void PrintMade(std::ostream& out, const fs::path& folder, const PackPlan& plan) 
 
 }  // namespace
 
-PackPlan PlanPack(const fs::path& app, const PackageSettings& settings, const fs::path& exe) {
+PackPlan PlanPack(const fs::path& app, const PackageSettings& settings, const fs::path& exe,
+                  const std::optional<fs::path>& linuxHost) {
     PlanBuilder plan;
     if (!exe.empty()) {
         plan.AddFile(exe, WideToUtf8(ProgramFileName(settings.name)));
@@ -242,6 +266,11 @@ PackPlan PlanPack(const fs::path& app, const PackageSettings& settings, const fs
     plan.AddTree(app / "www", "www");
     if (settings.distributionMode == DistributionMode::Fixed) {
         plan.AddTree(app / "webview2", "webview2");
+    }
+    plan.AddExtensions(app, settings, exe);
+    if (linuxHost) {
+        plan.ForTheLinuxProgram();
+        plan.AddExtensions(app, settings, *linuxHost);
     }
     return plan.Finish();
 }
@@ -358,7 +387,7 @@ int Pack(const PackOptions& options, std::ostream& out, std::ostream& err) {
     std::optional<Staging> staging;
     PackPlan plan;
     try {
-        plan = PlanPack(options.app, *check.settings, options.exe);
+        plan = PlanPack(options.app, *check.settings, options.exe, options.linuxHost);
         if (plan.conflict.empty() && options.linuxHost) {
             plan.conflict =
                 LinuxProgramConflict(plan, *options.linuxHost, *check.settings).value_or("");

@@ -36,16 +36,23 @@ struct PackItem {
 
 struct PackPlan {
     std::vector<PackItem> items;  // in the order they are written; folders before their files
-    std::uintmax_t bytes = 0;
+    // What the Linux program alone needs beyond `items` (its extensions' files and the folders
+    // they need): kept apart so that the Windows installer leaves them out, until
+    // AddLinuxProgram adds them to the end of `items`.
+    std::vector<PackItem> linuxItems;
+    std::uintmax_t bytes = 0;  // of both
     // Set when two different sources would land on one name in OUT (as Windows compares names).
     std::string conflict;
 };
 
 // What OUT holds after a pack: the program named after the app, package.json, the icon file,
-// www/ whole, and webview2/ whole when the app ships a fixed runtime. Links to folders and
-// special files are left out (check reports them).
+// www/ whole, webview2/ whole when the app ships a fixed runtime, and the extensions' files for
+// the platform `exe` runs on (read from its headers) and, with `linuxHost`, for the platform
+// that runs on (in linuxItems). Links to folders and special files are left out (check reports
+// them); so are extensions for other platforms.
 PackPlan PlanPack(const std::filesystem::path& app, const PackageSettings& settings,
-                  const std::filesystem::path& exe);
+                  const std::filesystem::path& exe,
+                  const std::optional<std::filesystem::path>& linuxHost);
 
 // OUT.zip, beside OUT.
 std::filesystem::path ZipPathFor(const std::filesystem::path& out);

@@ -15,10 +15,13 @@ std::string LinuxProgramFileName(const PackageSettings& settings) {
 std::optional<std::string> LinuxProgramConflict(const PackPlan& plan, const fs::path& host,
                                                 const PackageSettings& settings) {
     const std::string name = LinuxProgramFileName(settings);
-    for (const PackItem& item : plan.items) {
-        if (FoldedName(item.destination) == FoldedName(name)) {
-            return "two files would be written as " + name + ": the Linux program " +
-                   Utf8Path(host) + " and " + (item.folder ? "a folder" : Utf8Path(item.source));
+    for (const std::vector<PackItem>* items : {&plan.items, &plan.linuxItems}) {
+        for (const PackItem& item : *items) {
+            if (FoldedName(item.destination) == FoldedName(name)) {
+                return "two files would be written as " + name + ": the Linux program " +
+                       Utf8Path(host) + " and " +
+                       (item.folder ? "a folder" : Utf8Path(item.source));
+            }
         }
     }
     return std::nullopt;
@@ -30,6 +33,7 @@ void AddLinuxProgram(PackPlan& plan, const fs::path& host, const PackageSettings
     const std::uintmax_t size = fs::file_size(host, error);
     plan.items.insert(plan.items.begin(), {host, name, false, error ? 0 : size});
     plan.bytes += error ? 0 : size;
+    plan.items.insert(plan.items.end(), plan.linuxItems.begin(), plan.linuxItems.end());
 }
 
 void MakeLinuxProgramExecutable(const fs::path& out, const PackageSettings& settings) {

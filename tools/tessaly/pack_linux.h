@@ -19,13 +19,13 @@ inline constexpr std::string_view kLinuxRuntimePackages =
 // The Linux program's file name: the Windows program's without ".exe".
 std::string LinuxProgramFileName(const PackageSettings& settings);
 
-// Why `host` cannot join the plan under LinuxProgramFileName (another file would be written
-// under that name), or nothing.
+// Why `host` cannot join the plan under LinuxProgramFileName (another file, among the items or
+// the linuxItems, would be written under that name), or nothing.
 std::optional<std::string> LinuxProgramConflict(const PackPlan& plan,
                                                 const std::filesystem::path& host,
                                                 const PackageSettings& settings);
 
-// Puts `host` into the plan, first, under LinuxProgramFileName.
+// Puts `host` into the plan, first, under LinuxProgramFileName, and the plan's linuxItems last.
 void AddLinuxProgram(PackPlan& plan, const std::filesystem::path& host,
                      const PackageSettings& settings);
 

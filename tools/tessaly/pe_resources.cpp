@@ -242,21 +242,10 @@ PeResourceFile::PeResourceFile(const fs::path& exe) : path_(exe) {
     if (!in || error) {
         throw PeFileError("cannot be read");
     }
-    std::string start = ReadAt(in, 0, std::min<std::uint64_t>(fileSize, 64));
-    if (start.size() < 64 || !start.starts_with("MZ")) {
-        throw PeFileError("is not a Windows program (no MZ header)");
-    }
-    const std::uint32_t pe = Get32(start, 0x3C);
-    if (pe % 4 != 0 || std::uint64_t(pe) + 24 > fileSize) {
-        throw PeFileError("is cut short: its PE header lies past the end of the file");
-    }
-    std::string coff = ReadAt(in, pe, 24);
-    if (!coff.starts_with(std::string_view("PE\0\0", 4))) {
-        throw PeFileError("is not a Windows program (no PE signature)");
-    }
-    const std::uint32_t sectionCount = Get16(coff, 6);
-    const std::uint32_t optionalSize = Get16(coff, 20);
-    optionalHeader_ = pe + 24;
+    const PeFileHeader header = ReadPeFileHeader(in, fileSize);
+    const std::uint32_t sectionCount = header.sectionCount;
+    const std::uint32_t optionalSize = header.optionalHeaderSize;
+    optionalHeader_ = header.at + 24;
     const std::uint64_t sectionTable = std::uint64_t(optionalHeader_) + optionalSize;
     const std::uint64_t headersEnd = sectionTable + 40 * std::uint64_t(sectionCount);
     if (headersEnd > fileSize || headersEnd > kLargestHeaders || optionalSize < 96) {

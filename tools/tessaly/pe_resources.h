@@ -9,9 +9,10 @@
 #include <compare>
 #include <cstdint>
 #include <filesystem>
-#include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "tessaly/library_kind.h"
 
 namespace tessaly::tool {
 
@@ -40,12 +41,6 @@ struct Resource {
     std::uint16_t language = 0;
     std::uint32_t codePage = 0;
     std::string data;
-};
-
-// Why a file cannot be read or rewritten; the text says so for a person.
-class PeFileError : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
 };
 
 class PeResourceFile {

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "gzip.h"
+#include "library_headers.h"
 #include "temp_folder.h"
 
 namespace tessaly::tool {
@@ -14,6 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using AppFolder = test::TempFolder;
+using namespace tessaly::test;  // the libraries' headers
 
 constexpr Severity E = Severity::Error;
 constexpr Severity W = Severity::Warning;
@@ -342,6 +344,117 @@ TEST(CheckApp, ReportsWhatTheProgramNeedsBesidePackageJson) {
         {"a runtime folder in evergreen mode",
          [](AppFolder& a) { a.Write("webview2/x.dll", ""); },
          {{W, "webview2", 0, 0, {"not packed", "\"evergreen\""}}}},
+    });
+}
+
+TEST(CheckApp, ReportsWhatKeepsExtensionsFromLoading) {
+    RunCases({
+        {"libraries that load, one of them inside www/",
+         [](AppFolder& a) {
+             a.Write("package.json", R"({"name": "demo", "extensions": [
+                 {"name": "echo-1_A", "windows-x86": "ext\\echo32.dll",
+                  "windows-x64": "ext/echo64.dll", "linux-x64": "ext/libecho.so"},
+                 {"name": "web", "linux-x64": "www/lib/libweb.so"}]})");
+             a.Write("ext/echo32.dll", PeHeaders(kI386));
+             a.Write("ext/echo64.dll", PeHeaders(kAmd64));
+             a.Write("ext/libecho.so", ElfHeader());
+             a.Write("www/lib/libweb.so", ElfHeader());
+         },
+         {}},
+        {"names and paths the program refuses",
+         [](AppFolder& a) {
+             a.Write("package.json", R"({"name": "demo", "extensions": [
+                 {"name": "b@d", "linux-x64": "none.so"}, {"windows-x64": "none.dll"},
+                 {"name": "echo", "linux-x64": "../libecho.so", "windows-x86": "C:\\echo.dll",
+                  "windows-x64": "ext/./echo.dll"},
+                 {"name": "echo", "linux-x64": "none.so"}]})");
+         },
+         {{E, "package.json", 0, 0, {"\"extensions[0]\": the name \"b@d\" may hold only"}},
+          {E, "package.json", 0, 0, {"\"extensions[1]\": the name \"\" may hold only"}},
+          {E, "package.json", 0, 0, {"extension \"echo\": the path \"../libecho.so\" for linux"}},
+          {E, "package.json", 0, 0, {"\"ext/./echo.dll\" for windows-x64", "inside the app"}},
+          {E, "package.json", 0, 0, {"\"C:\\echo.dll\" for windows-x86", "inside the app"}},
+          {E, "package.json", 0, 0, {"\"extensions[3]\": an earlier extension is also named"}}}},
+        {"libraries missing on every platform",
+         [](AppFolder& a) {
+             a.Write("package.json", R"({"name": "demo", "extensions": [{"name": "echo",
+                 "windows-x86": "a.dll", "windows-x64": "b.dll", "linux-x64": "lib\\c.so"}]})");
+         },
+         {{E, "lib/c.so", 0, 0, {"the linux-x64 library of extension \"echo\": no such file"}},
+          {E, "b.dll", 0, 0, {"the windows-x64 library", "no such file"}},
+          {E, "a.dll", 0, 0, {"the windows-x86 library", "no such file"}}}},
+        {"Windows libraries of the wrong kind",
+         [](AppFolder& a) {
+             a.Write("package.json", R"({"name": "demo", "extensions": [
+                 {"name": "a", "windows-x86": "a.dll"}, {"name": "b", "windows-x64": "b.dll"},
+                 {"name": "c", "windows-x64": "c.exe"}, {"name": "d", "windows-x64": "d.dll"},
+                 {"name": "f", "windows-x64": "f.so"}, {"name": "g", "windows-x86": "g.dll"}]})");
+             a.Write("a.dll", PeHeaders(kAmd64));
+             a.Write("b.dll", PeHeaders(kI386));
+             a.Write("c.exe", PeHeaders(kAmd64, false));
+             a.Write("d.dll", PeHeaders(0xAA64));
+             a.Write("f.so", ElfHeader());
+             a.Write("g.dll", "MZ, and nothing else of a program");
+         },
+         {{E, "a.dll", 0, 0, {"a 64-bit x64 DLL, but \"windows-x86\" needs a 32-bit x86 DLL"}},
+          {E, "b.dll", 0, 0, {"a 32-bit x86 DLL, but \"windows-x64\" needs a 64-bit x64 DLL"}},
+          {E, "c.exe", 0, 0, {"a 64-bit x64 PE image that is not a DLL", "needs a 64-bit x64"}},
+          {E, "d.dll", 0, 0, {"a 64-bit ARM64 DLL, but"}},
+          {E, "f.so", 0, 0, {"an ELF file of ELFCLASS64", "but \"windows-x64\" needs"}},
+          {E, "g.dll", 0, 0, {"neither a PE (Windows) nor an ELF (Linux) file, but"}}}},
+        {"Linux libraries of the wrong kind",
+         [](AppFolder& a) {
+             std::string json = R"({"name": "demo", "extensions": [)";
+             for (const char* name : {"a", "b", "c", "d", "e", "f", "g"}) {
+                 json += std::string(name == std::string("a") ? "" : ",") + R"({"name": ")" + name +
+                         R"(", "linux-x64": ")" + name + R"(.so"})";
+             }
+             a.Write("package.json", json + "]}");
+             a.Write("a.so", ElfHeader(kElfClass32));
+             a.Write("b.so", ElfHeader(kElfClass64, kElfShared, 183));
+             a.Write("c.so", ElfHeader(kElfClass64, kElfExecutable));
+             a.Write("d.so", ElfHeader(kElfClass64, kElfShared, kElfX86_64, true));
+             a.Write("e.so", ElfHeader(kElfClass64, kElfShared, 243));
+             a.Write("f.so", PeHeaders(kElfX86_64));  // a machine number ELF's, not PE's
+             a.Write("g.so", ElfHeader().substr(0, 19));
+         },
+         {{E,
+           "a.so",
+           0,
+           0,
+           {"an ELF file of ELFCLASS32, ELFDATA2LSB, EM_X86_64 (62) and ET_DYN, but "
+            "\"linux-x64\" needs an ELF shared library of ELFCLASS64, ELFDATA2LSB, EM_X86_64 "
+            "(62) and ET_DYN"}},
+          {E, "b.so", 0, 0, {"ELFCLASS64, ELFDATA2LSB, EM_AARCH64 (183) and ET_DYN, but"}},
+          {E, "c.so", 0, 0, {"EM_X86_64 (62) and ET_EXEC, but"}},
+          {E, "d.so", 0, 0, {"ELFDATA2MSB, EM_X86_64 (62) and ET_DYN, but"}},
+          {E, "e.so", 0, 0, {"e_machine 243 and"}},
+          {E, "f.so", 0, 0, {"a DLL for machine 0x003E, but \"linux-x64\" needs an ELF"}},
+          {E, "g.so", 0, 0, {"neither a PE (Windows) nor an ELF (Linux) file"}}}},
+        {"extensions that are not a list",
+         [](AppFolder& a) {
+             a.Write("package.json", R"({"name": "demo", "extensions": {"name": "echo"}})");
+         },
+         {{W, "package.json", 0, 0, {"\"extensions\" is a JSON object, not an array"}}}},
+        {"what the program leaves out of the list",
+         [](AppFolder& a) {
+             a.Write("package.json", R"({"name": "demo", "extensions": [7,
+                 {"name": "a", "windows-arm64": "a.dll", "linux-x86": "a.so",
+                  "windwos-x64": "a.dll", "linux-x64": null, "windows-x64": 5},
+                 {"name": "b"}]})");
+         },
+         {{W, "package.json", 0, 0, {"\"extensions[0]\" is a JSON number, not an object"}},
+          {W, "package.json", 0, 0, {"\"extensions[1].linux-x64\" is a JSON null, not a string"}},
+          {W, "package.json", 0, 0, {"\"extensions[1]\" has a member \"linux-x86\""}},
+          {W,
+           "package.json",
+           0,
+           0,
+           {"has a member \"windows-arm64\" the program does not read; it reads \"name\", "
+            "\"windows-x86\", \"windows-x64\" and \"linux-x64\""}},
+          {W, "package.json", 0, 0, {"\"extensions[1].windows-x64\" is a JSON number"}},
+          {W, "package.json", 0, 0, {"has a member \"windwos-x64\""}},
+          {W, "package.json", 0, 0, {"\"extensions[2]\" names no library for any platform"}}}},
     });
 }
 

@@ -9,6 +9,7 @@
 #include <map>
 #include <sstream>
 
+#include "library_headers.h"
 #include "temp_folder.h"
 #include "tessaly/file_names.h"
 #include "tessaly/icon_images.h"
@@ -179,6 +180,57 @@ TEST_F(PackTest, WritesTheLinuxProgramBesideOrInsteadOfTheWindowsOne) {
     }
 }
 
+TEST_F(PackTest, CopiesTheExtensionsOfThePlatformsItPacksFor) {
+    work_.Write("app/package.json", R"({"name": "demo", "extensions": [
+        {"name": "echo", "windows-x86": "ext\\echo32.dll", "windows-x64": "ext/echo64.dll",
+         "linux-x64": "ext/libecho.so"},
+        {"name": "deep", "windows-x64": "lib/x64/deep.dll", "linux-x64": "www/lib/libdeep.so"}]})");
+    work_.Write("app/ext/echo32.dll", test::PeHeaders(test::kI386));
+    work_.Write("app/ext/echo64.dll", test::PeHeaders(test::kAmd64));
+    work_.Write("app/ext/libecho.so", test::ElfHeader());
+    work_.Write("app/lib/x64/deep.dll", test::PeHeaders(test::kAmd64));
+    work_.Write("app/www/lib/libdeep.so", test::ElfHeader());
+    const fs::path host = work_.path() / "bin" / "tessaly-host";
+    work_.Write("bin/tessaly-host", test::ElfHeader(test::kElfClass64, test::kElfExecutable));
+    const struct {
+        const char* program;  // none: the Linux program alone
+        bool linux;
+        std::vector<std::string> copied;  // of the extensions outside www/
+    } cases[] = {
+        {TESSALY_PROGRAM_32, false, {"ext", "ext/echo32.dll"}},
+        {TESSALY_PROGRAM_64,
+         false,
+         {"ext", "ext/echo64.dll", "lib", "lib/x64", "lib/x64/deep.dll"}},
+        {TESSALY_PROGRAM_64,
+         true,
+         {"ext", "ext/echo64.dll", "ext/libecho.so", "lib", "lib/x64", "lib/x64/deep.dll"}},
+        {nullptr, true, {"ext", "ext/libecho.so"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.program ? c.program : "no Windows program") +
+                     (c.linux ? ", the Linux program" : ""));
+        options_.exe = c.program ? fs::path(c.program) : fs::path();
+        options_.linuxHost = c.linux ? std::optional(host) : std::nullopt;
+        options_.force = true;
+        ASSERT_EQ(RunPack(), 0) << err_.str();
+        std::vector<std::string> copied;
+        for (const std::string& name : Names(TreeOf(options_.out))) {
+            if (name.starts_with("ext") || name.starts_with("lib")) {
+                copied.push_back(name);
+            }
+        }
+        EXPECT_EQ(copied, c.copied);
+        EXPECT_EQ(out_.str().find("ext/"), out_.str().rfind("ext/")) << "one line per folder";
+    }
+
+    // The Windows installer takes the plan's items only: the Linux library stays apart.
+    PackageSettings settings;
+    LoadPackageSettings(Contents(App("package.json")), settings);
+    const PackPlan plan = PlanPack(options_.app, settings, TESSALY_PROGRAM_64, host);
+    ASSERT_EQ(plan.linuxItems.size(), 1u);
+    EXPECT_EQ(plan.linuxItems[0].destination, "ext/libecho.so");
+}
+
 TEST_F(PackTest, TakesTheFixedRuntimeAlong) {
     work_.Write("app/package.json", R"({"name": "fixed", "main": "start.html",
         "window": {"icon": "www/img/icon.png"}, "settings": {"distribution-mode": "fixed"}})");
@@ -324,6 +376,14 @@ TEST(Pack, RefusesWithoutWritingAnything) {
         {"no Linux program",
          [](TempFolder& w, PackOptions& o) { o.linuxHost = w.path() / "bin" / "none"; },
          "no Linux program at"},
+        {"a Linux library on the Linux program's name",
+         [](TempFolder& w, PackOptions& o) {
+             w.Write("app/package.json",
+                     R"({"name": "demo", "extensions": [{"name": "x", "linux-x64": "Demo"}]})");
+             w.Write("app/Demo", test::ElfHeader());
+             o.linuxHost = w.path() / "app" / "Demo";
+         },
+         "two files would be written as demo"},
         {"the Linux program on the icon's name",
          [](TempFolder& w, PackOptions& o) {
              w.Write("app/package.json", R"({"name": "demo", "window": {"icon": "Demo"}})");
