@@ -185,6 +185,31 @@ FAULTS = [
      "Fd inner(openat(folder.get(), name, O_RDONLY | O_DIRECTORY | O_CLOEXEC));"),
     # The user's language.
     ("src/base/language_tag.cpp", "locale = locale.substr(0, locale.find(':'));", ";"),
+    # Native extensions: what the package lists, the rules, the host's bookkeeping.
+    ("src/config/package_settings.cpp", "if (!item.is_object()) {", "if (item.is_null()) {"),
+    ("src/config/package_settings.cpp", "item[std::string(platform)].is_string()",
+     "!item[std::string(platform)].is_null()"),
+    ("src/extensions/extension_entries.cpp", "c == u'-' || c == u'_';", "c == u'-';"),
+    ("src/extensions/extension_entries.cpp", "return !name.empty() &&", "return"),
+    ("src/extensions/extension_entries.cpp", "std::any_of(entries.begin(), earlier,",
+     "std::any_of(earlier, earlier,"),
+    ("src/extensions/extension_entries.cpp", "!IsConfinedRequestPath(", "false && !IsConfinedRequestPath("),
+    ("src/extensions/extensions.cpp", "host->pending.erase(found);", ";"),
+    ("src/extensions/extensions.cpp", "id < host->nextId ?", "id > host->nextId ?"),
+    ("src/extensions/extensions.cpp", "errorMessage ? errorMessage : \"\", errorName}",
+     "errorMessage ? errorMessage : \"\", \"Error\"}"),
+    ("src/extensions/extensions.cpp", "if (result != 0) {", "if (result < 0) {"),
+    ("src/extensions/extensions.cpp", "for (int i = 0; i < 3; ++i) {", "for (int i = 0; i < 2; ++i) {"),
+    ("src/extensions/extensions.cpp", "        host.unload(host.state);", ";"),
+    ("src/extensions/extensions.cpp", "abandoned.swap(host.pending);", ";"),
+    ("src/extensions/extensions.cpp", "{\"loaded\", host->reason.empty()},", "{\"loaded\", true},"),
+    ("src/browser/host_calls.cpp", "if (!name.is_string() || !method.is_string()) {",
+     "if (!name.is_string()) {"),
+    # What check sees of a library without loading it.
+    ("tools/tessaly/library_kind.cpp", "constexpr std::uint8_t kElfClass64 = 2;",
+     "constexpr std::uint8_t kElfClass64 = 1;"),
+    ("tools/tessaly/library_kind.cpp", '{"windows-x64", Format::Pe, 0x8664,',
+     '{"windows-x64", Format::Pe, 0x14C,'),
 ]
 
 
