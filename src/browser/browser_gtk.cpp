@@ -4,7 +4,6 @@
 
 #include <memory>
 
-#include "base/program_log.h"
 #include "base/text.h"
 #include "browser/app_origin.h"
 #include "browser/content_answer.h"
@@ -13,7 +12,6 @@
 #include "browser/page_scripts.h"
 #include "browser/web_message.h"
 #include "config/program.h"
-#include "extensions/extension_entries.h"
 #include "window/host_window_gtk.h"
 
 // A GInputStream over a ResponseBody. GIO may call its read from a worker thread; each stream
@@ -160,20 +158,6 @@ void SendToPage(const std::string& message) {
         std::string("window.chrome.webview.") + kHostMessageMethod + "(" + message + ")";
     webkit_web_view_evaluate_javascript(TheBrowser->view, script.c_str(), gssize(script.size()),
                                         nullptr, nullptr, nullptr, nullptr, nullptr);
-}
-
-std::unique_ptr<Extensions> LoadExtensions(const BrowserOptions& options) {
-    if (options.settings.extensions.empty()) {
-        return nullptr;
-    }
-    ExtensionHooks hooks;
-    hooks.open = OpenExtensionLibrary;
-    hooks.sendEvent = [](std::string message) {
-        RunOnUiThread([message = std::move(message)] { SendToPage(message); });
-    };
-    hooks.log = WriteLog;
-    return std::make_unique<Extensions>(options.settings.extensions, options.appFolder,
-                                        ExtensionPlatform(), std::move(hooks));
 }
 
 void SetFullscreen(bool fullscreen) {
@@ -335,10 +319,13 @@ void CreateBrowser(const BrowserOptions& options) {
     TheBrowser = new Browser(options);  // lives as long as the process
     Browser& browser = *TheBrowser;
     const std::string& saves = options.facts.filesFolder;
-    browser.calls =
-        std::make_unique<HostCalls>(options.facts, browser.callKey, browser.pageWindow,
-                                    saves.empty() ? nullptr : OpenSaveFolder(Utf8ToWide(saves)),
-                                    LoadExtensions(options), RunOnUiThread);
+    browser.calls = std::make_unique<HostCalls>(
+        options.facts, browser.callKey, browser.pageWindow,
+        saves.empty() ? nullptr : OpenSaveFolder(Utf8ToWide(saves)),
+        StartExtensions(
+            options.settings.extensions, options.appFolder,
+            [](std::string message) { RunOnUiThread([message] { SendToPage(message); }); }),
+        RunOnUiThread);
 
     WebKitWebsiteDataManager* data = webkit_website_data_manager_new(
         "base-data-directory", options.dataFolder.c_str(), "base-cache-directory",

@@ -13,7 +13,6 @@
 #include "browser/host_calls.h"
 #include "browser/page_api_script.h"
 #include "config/program.h"
-#include "extensions/extension_entries.h"
 #include "server/resource_response.h"
 #include "window/dpi_scale.h"
 #include "window/host_window_win32.h"
@@ -130,21 +129,6 @@ void PostToPage(const std::string& message) {
     }
 }
 
-// The package's extensions for this program's architecture, loading from now on.
-std::unique_ptr<Extensions> LoadExtensions() {
-    if (Program.settings.extensions.empty()) {
-        return nullptr;
-    }
-    ExtensionHooks hooks;
-    hooks.open = OpenExtensionLibrary;
-    hooks.sendEvent = [](std::string message) {
-        RunOnUiThread([message = std::move(message)] { PostToPage(message); });
-    };
-    hooks.log = WriteLog;
-    return std::make_unique<Extensions>(Program.settings.extensions, Program.programFolder,
-                                        ExtensionPlatform(), std::move(hooks));
-}
-
 Win32PageWindow PageWindowOfProgram;
 std::unique_ptr<HostCalls> Calls;
 
@@ -158,8 +142,12 @@ void StartPageCalls(ICoreWebView2* view) {
     if (!facts.filesFolder.empty()) {
         saves = OpenSaveFolder(Utf8ToWide(facts.filesFolder));
     }
-    Calls = std::make_unique<HostCalls>(std::move(facts), key, PageWindowOfProgram,
-                                        std::move(saves), LoadExtensions(), RunOnUiThread);
+    Calls = std::make_unique<HostCalls>(
+        std::move(facts), key, PageWindowOfProgram, std::move(saves),
+        StartExtensions(
+            Program.settings.extensions, Program.programFolder,
+            [](std::string message) { RunOnUiThread([message] { PostToPage(message); }); }),
+        RunOnUiThread);
     const std::u16string script = Utf8ToWide(PageApiScript(WideToUtf8(VirtualOrigin), key));
     view->AddScriptToExecuteOnDocumentCreated(AsWide(script), nullptr);
 }

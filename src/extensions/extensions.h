@@ -54,4 +54,11 @@ class Extensions {
     std::vector<std::unique_ptr<TessalyHost>> extensions_;
 };
 
+// The package's extensions for this program's platform, loading from now on with the platform's
+// loader, what goes wrong written to the program's log; null when the package lists none. Each
+// event is handed to `sendEvent`, on the thread that sent it.
+std::unique_ptr<Extensions> StartExtensions(const std::vector<ExtensionEntry>& entries,
+                                            const std::u16string& appFolder,
+                                            std::function<void(std::string message)> sendEvent);
+
 }  // namespace tessaly

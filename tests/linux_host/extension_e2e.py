@@ -17,7 +17,7 @@ import subprocess
 import sys
 import time
 
-from host_e2e import Desktop, Failure, check
+from host_e2e import Failure, check, fresh_folder, on_desktop
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -77,22 +77,8 @@ def main():
     parser.add_argument("--extensions", required=True, help="the built extension libraries")
     parser.add_argument("--work", required=True)
     args = parser.parse_args()
-    work = os.path.abspath(os.path.join(args.work, "extensions"))
-    shutil.rmtree(work, ignore_errors=True)
-    os.makedirs(work)
-    try:
-        desktop = Desktop(work)
-    except Failure as failure:
-        print("FAILED:", failure)
-        return 1
-    try:
-        run(desktop, args.host, args.extensions, work)
-    except Failure as failure:
-        print("FAILED:", failure)
-        return 1
-    finally:
-        desktop.stop()
-    return 0
+    work = fresh_folder(args.work, "extensions")
+    return on_desktop(work, lambda desktop: run(desktop, args.host, args.extensions, work))
 
 
 if __name__ == "__main__":

@@ -162,6 +162,31 @@ class Desktop:
         self.xvfb.stop()
 
 
+def fresh_folder(parent, name):
+    """The empty folder `name` in `parent`, as an absolute path."""
+    work = os.path.abspath(os.path.join(parent, name))
+    shutil.rmtree(work, ignore_errors=True)
+    os.makedirs(work)
+    return work
+
+
+def on_desktop(work, run):
+    """Runs `run(desktop)` on a desktop of its own; the exit code, 1 after a Failure."""
+    try:
+        desktop = Desktop(work)
+    except Failure as failure:
+        print("FAILED:", failure)
+        return 1
+    try:
+        run(desktop)
+    except Failure as failure:
+        print("FAILED:", failure)
+        return 1
+    finally:
+        desktop.stop()
+    return 0
+
+
 def make_app(work, media):
     app = os.path.join(work, "app")
     shutil.rmtree(app, ignore_errors=True)
@@ -526,15 +551,9 @@ def main():
     parser.add_argument("--media")
     parser.add_argument("--work", required=True)
     args = parser.parse_args()
-    work = os.path.abspath(os.path.join(args.work, args.mode))
-    shutil.rmtree(work, ignore_errors=True)
-    os.makedirs(work)
-    try:
-        desktop = Desktop(work)
-    except Failure as failure:
-        print("FAILED:", failure)
-        return 1
-    try:
+    work = fresh_folder(args.work, args.mode)
+
+    def run(desktop):
         if args.mode == "run":
             app = make_app(work, args.media)
             # Twice: the second run finds what the first one stored, and is closed as a user
@@ -546,12 +565,7 @@ def main():
         else:
             startup_failures(desktop, args.host, work)
             engine_stops(desktop, args.host, make_app(work, args.media))
-    except Failure as failure:
-        print("FAILED:", failure)
-        return 1
-    finally:
-        desktop.stop()
-    return 0
+    return on_desktop(work, run)
 
 
 if __name__ == "__main__":

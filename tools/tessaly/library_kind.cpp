@@ -36,16 +36,6 @@ constexpr std::array<Platform, 3> kPlatforms = {{
      "an ELF shared library of ELFCLASS64, ELFDATA2LSB, EM_X86_64 (62) and ET_DYN"},
 }};
 
-std::string ReadAt(std::istream& in, std::uint64_t offset, std::uint64_t size) {
-    std::string bytes(size, '\0');
-    in.seekg(std::streamoff(offset));
-    in.read(bytes.data(), std::streamsize(size));
-    if (std::uint64_t(in.gcount()) != size) {
-        throw PeFileError("cannot be read");
-    }
-    return bytes;
-}
-
 // The name `names` gives `value`, or the field's name and the number.
 std::string Named(std::uint32_t value,
                   std::initializer_list<std::pair<std::uint32_t, const char*>> names,
@@ -113,6 +103,16 @@ bool RunsOn(const LibraryKind& kind, const Platform& platform) {
 }
 
 }  // namespace
+
+std::string ReadAt(std::istream& in, std::uint64_t offset, std::uint64_t size) {
+    std::string bytes(size, '\0');
+    in.seekg(std::streamoff(offset));
+    in.read(bytes.data(), std::streamsize(size));
+    if (std::uint64_t(in.gcount()) != size) {
+        throw PeFileError("cannot be read");
+    }
+    return bytes;
+}
 
 PeFileHeader ReadPeFileHeader(std::istream& in, std::uint64_t fileSize) {
     const std::string start = ReadAt(in, 0, std::min<std::uint64_t>(fileSize, 64));

@@ -28,6 +28,9 @@ struct PeFileHeader {
     std::uint16_t characteristics = 0;
 };
 
+// `size` bytes of `in` from `offset`; throws PeFileError when the file ends before.
+std::string ReadAt(std::istream& in, std::uint64_t offset, std::uint64_t size);
+
 // Reads the MZ header and the file header it leads to from `in`, a file of `fileSize` bytes.
 // Throws PeFileError for a file that is not a PE image or is cut short before that header.
 PeFileHeader ReadPeFileHeader(std::istream& in, std::uint64_t fileSize);

@@ -27,16 +27,6 @@ bool IsPowerOfTwo(std::uint32_t value) {
     return value != 0 && (value & (value - 1)) == 0;
 }
 
-std::string ReadAt(std::ifstream& in, std::uint64_t offset, std::uint64_t size) {
-    std::string bytes(size, '\0');
-    in.seekg(std::streamoff(offset));
-    in.read(bytes.data(), std::streamsize(size));
-    if (std::uint64_t(in.gcount()) != size) {
-        throw PeFileError("cannot be read");
-    }
-    return bytes;
-}
-
 void CopyRange(std::ifstream& in, std::ofstream& out, std::uint64_t offset, std::uint64_t size) {
     std::vector<char> buffer(kChunk);
     in.seekg(std::streamoff(offset));
