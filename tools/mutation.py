@@ -203,6 +203,9 @@ FAULTS = [
     ("src/extensions/extensions.cpp", "        host.unload(host.state);", ";"),
     ("src/extensions/extensions.cpp", "abandoned.swap(host.pending);", ";"),
     ("src/extensions/extensions.cpp", "{\"loaded\", host->reason.empty()},", "{\"loaded\", true},"),
+    ("src/extensions/extensions.cpp", '{"extension", host->name}', '{"extension", host->libraryText}'),
+    ("src/extensions/extensions.cpp", "entries[i].libraries.find(platform);",
+     "entries[i].libraries.begin();"),
     ("src/browser/host_calls.cpp", "if (!name.is_string() || !method.is_string()) {",
      "if (!name.is_string()) {"),
     # What check sees of a library without loading it.
