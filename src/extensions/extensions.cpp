@@ -43,6 +43,10 @@ Failure Unavailable(const TessalyHost& host) {
             "the extension \"" + host.name + "\" is unavailable: " + host.reason};
 }
 
+Failure NoSuchExtension(std::string_view name) {
+    return {FailureKind::NotFound, "there is no extension \"" + std::string(name) + "\""};
+}
+
 std::optional<Json> ParsedJson(const char* text) {
     if (!text) {
         return std::nullopt;
@@ -193,15 +197,14 @@ Extensions::~Extensions() {
     }
 }
 
-bool Extensions::Has(std::string_view name) const {
-    return std::any_of(extensions_.begin(), extensions_.end(),
-                       [&](const auto& host) { return host->name == name; });
-}
-
 void Extensions::Call(std::string_view name, std::string method, std::string params,
                       ExtensionAnswer answer) {
     const auto found = std::find_if(extensions_.begin(), extensions_.end(),
                                     [&](const auto& host) { return host->name == name; });
+    if (found == extensions_.end()) {
+        answer(NoSuchExtension(name));
+        return;
+    }
     TessalyHost& host = **found;
     if (!host.thread) {
         answer(Unavailable(host));

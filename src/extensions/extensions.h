@@ -41,9 +41,9 @@ class Extensions {
     Extensions(const Extensions&) = delete;
     Extensions& operator=(const Extensions&) = delete;
 
-    bool Has(std::string_view name) const;
-    // Calls `method` of the extension `name` (one that Has) with `params`, a JSON text. An
-    // extension that could not be loaded answers ExtensionUnavailable with the reason.
+    // Calls `method` of the extension `name` with `params`, a JSON text. An extension that could
+    // not be loaded answers ExtensionUnavailable with the reason; one this platform does not
+    // have, NotFound.
     void Call(std::string_view name, std::string method, std::string params,
               ExtensionAnswer answer);
     // [{"name", "loaded", "reason"}, ...] in the package's order, once every load has ended.

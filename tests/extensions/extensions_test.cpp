@@ -281,8 +281,10 @@ TEST_F(ExtensionsTest, OnlyThisPlatformsExtensionsExist) {
     ExtensionEntry windowsOnly{u"win", {{"windows-x64", u"w.dll"}}};
     extensions_ = std::make_unique<Extensions>(std::vector{windowsOnly}, u"/app/", "linux-x64",
                                                ExtensionHooks{});
-    EXPECT_FALSE(extensions_->Has("win"));
     EXPECT_EQ(extensions_->List(), Json::array());
+    Call("win", "echo");
+    record_.WaitFor(record_.answers, 1);
+    EXPECT_EQ(record_.answers[0], "NotFound: there is no extension \"win\"");
 }
 
 }  // namespace
