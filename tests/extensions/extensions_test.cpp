@@ -14,7 +14,8 @@ namespace {
 // the state its load keeps.
 struct FakeExtension {
     int loadResult = 0;
-    const TessalyHostApi* api = nullptr;
+    const TessalyHostApi* api = nullptr;  // valid until the unload has returned
+    std::uint32_t abi = 0;
     std::string appFolder;
     std::thread::id loadThread;
     std::thread::id unloadThread;
@@ -29,6 +30,7 @@ thread_local FakeExtension* Opening = nullptr;  // the load follows the open on 
 int TESSALY_EXTENSION_CALL FakeLoad(const TessalyHostApi* api, const char* folder, void** state) {
     FakeExtension& fake = *Opening;
     fake.api = api;
+    fake.abi = api->abi;
     fake.appFolder = folder;
     fake.loadThread = std::this_thread::get_id();
     *state = &fake;
@@ -180,7 +182,7 @@ TEST_F(ExtensionsTest, EachRunsOnAThreadOfItsOwnInCallOrder) {
         EXPECT_EQ(fake.unloadThread, fake.loadThread);
         EXPECT_NE(fake.loadThread, std::this_thread::get_id());
         EXPECT_EQ(fake.appFolder, "/app/");
-        EXPECT_EQ(fake.api->abi, std::uint32_t(TESSALY_EXTENSION_ABI));
+        EXPECT_EQ(fake.abi, std::uint32_t(TESSALY_EXTENSION_ABI));
     }
     EXPECT_NE(fakes_["a"].loadThread, fakes_["b"].loadThread);
 }
