@@ -66,11 +66,12 @@ void TESSALY_EXTENSION_CALL Reply(TessalyHost* host, std::uint64_t id, const cha
     std::unique_lock lock(host->mutex);
     const auto found = host->pending.find(id);
     if (found == host->pending.end()) {
+        const bool given = id < host->nextId;
         lock.unlock();
-        host->Log(id < host->nextId ? "answered call " + std::to_string(id) +
-                                          " again, or after it was abandoned; the answer is dropped"
-                                    : "answered call " + std::to_string(id) +
-                                          ", which it was never given; the answer is dropped");
+        host->Log(given ? "answered call " + std::to_string(id) +
+                              " again, or after it was abandoned; the answer is dropped"
+                        : "answered call " + std::to_string(id) +
+                              ", which it was never given; the answer is dropped");
         return;
     }
     auto [method, answer] = std::move(found->second);
