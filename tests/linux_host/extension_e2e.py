@@ -17,7 +17,7 @@ import subprocess
 import sys
 import time
 
-from host_e2e import Failure, check, fresh_folder, on_desktop
+from host_e2e import check, exit_code, fresh_folder, host_output, on_desktop
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -34,7 +34,6 @@ def run(desktop, host, extensions, work):
     shutil.copytree(extensions, os.path.join(app, "ext"))
     process = subprocess.Popen([host, app], env=desktop.env, stdout=subprocess.PIPE,
                                stderr=subprocess.STDOUT, text=True)
-    output = ""
     try:
         window, _ = desktop.wait_for_window("^ext: ", process, 60)
         desktop.wait_for_title(window, "^ext: waiting", process, 60)
@@ -48,16 +47,10 @@ def run(desktop, host, extensions, work):
         check(wrong == [], "the page's calls, events and errors are as expected (wrong: %r)"
               % wrong)
         desktop.tool("xdotool", "windowactivate", "--sync", window, "key", "alt+F4")
-        try:
-            code = process.wait(timeout=30)
-        except subprocess.TimeoutExpired:
-            raise Failure("the host did not end with a call pending in an extension")
+        code = exit_code(process, "its window closed with a call pending in an extension")
         check(code == 0, "the host exits with 0 with a call still pending (%d)" % code)
     finally:
-        if process.poll() is None:
-            process.kill()
-        output = process.communicate()[0]
-        print("host output:\n" + output)
+        output = host_output(process)
     log = [line for line in output.splitlines() if line.startswith("tessaly-host: extension ")]
     expected = [
         'extension "echo" loaded from ext/libecho.so',

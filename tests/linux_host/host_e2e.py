@@ -187,6 +187,24 @@ def on_desktop(work, run):
     return 0
 
 
+def exit_code(process, after):
+    """The host's exit code once it has ended; a Failure when it runs on for 30 s `after`."""
+    try:
+        return process.wait(timeout=30)
+    except subprocess.TimeoutExpired:
+        raise Failure("the host did not end after " + after)
+
+
+def host_output(process):
+    """What the host wrote, printed; the host is killed first if it still runs."""
+    if process.poll() is None:
+        process.kill()
+    output = process.communicate()[0]
+    if output.strip():
+        print("host output:\n" + output)
+    return output
+
+
 def make_app(work, media):
     app = os.path.join(work, "app")
     shutil.rmtree(app, ignore_errors=True)
@@ -277,17 +295,10 @@ def run_once(desktop, host, app, earlier_runs, close_by_page):
         else:
             how = "the window manager's close (Alt+F4)"
             desktop.tool("xdotool", "windowactivate", "--sync", window, "key", "alt+F4")
-        try:
-            code = process.wait(timeout=30)
-        except subprocess.TimeoutExpired:
-            raise Failure("the host did not end after " + how)
+        code = exit_code(process, how)
         check(code == 0, "%s closes the window and the host exits with 0 (%d)" % (how, code))
     finally:
-        if process.poll() is None:
-            process.kill()
-        output = process.communicate()[0]
-        if output.strip():
-            print("host output:\n" + output)
+        host_output(process)
 
 
 def startup_failures(desktop, host, work):
@@ -531,17 +542,10 @@ def api_run(desktop, host, work):
               read(os.path.join(outside, "secret.txt")) == b"outside\n",
               "the file over the limit and the folder behind the links are untouched")
         go(app, "done")
-        try:
-            code = process.wait(timeout=30)
-        except subprocess.TimeoutExpired:
-            raise Failure("the host did not end after quit(7)")
+        code = exit_code(process, "quit(7)")
         check(code == 7, "quit(7) ends the host with exit code 7 (%d)" % code)
     finally:
-        if process.poll() is None:
-            process.kill()
-        output = process.communicate()[0]
-        if output.strip():
-            print("host output:\n" + output)
+        host_output(process)
 
 
 def main():
