@@ -19,7 +19,7 @@ import subprocess
 import sys
 import time
 
-from host_e2e import HERE, PARTIAL, Desktop, Failure, check, tree
+from host_e2e import HERE, PARTIAL, Failure, check, fresh_folder, on_desktop, tree
 
 APP_NAME = "tessaly-kill-e2e"
 NAMES = ["a.bin", "b.bin", "deep/c.bin", "deep/er/d.bin"]
@@ -48,6 +48,57 @@ def wait_gone(pids, seconds):
     return True
 
 
+def kill_runs(desktop, host, app, kills, rng):
+    """Starts the host `kills` times, kills it at a random moment of its writes each time, and
+    checks the saves after each kill and at the next start."""
+    saves = os.path.join(desktop.env["XDG_DATA_HOME"], APP_NAME)
+    torn_kills = checked = 0
+    for run in range(kills + 1):
+        go = os.path.join(saves, "go")
+        if os.path.exists(go):
+            os.remove(go)
+        process = subprocess.Popen([host, app, "run-%d" % run], env=desktop.env,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        try:
+            desktop.wait_for_window("^kill: started run-%d$" % run, process, 60)
+            left = leftovers(saves)
+            if left:
+                raise Failure("run %d: leftovers after the first call's reply: %r"
+                              % (run, left))
+            if run == kills:
+                break
+            children = subprocess.run(["pgrep", "-P", str(process.pid)],
+                                      capture_output=True, text=True).stdout.split()
+            os.makedirs(saves, exist_ok=True)
+            open(go, "w").close()
+            time.sleep(rng.uniform(0.05, 1.0))
+            if rng.random() < 0.5:
+                # Half the kills wait for a write under way: the moments the temporary file
+                # and the rename are there for.
+                end = time.monotonic() + 2
+                while not leftovers(saves) and time.monotonic() < end:
+                    pass
+            os.kill(process.pid, signal.SIGKILL)
+            process.wait()
+        finally:
+            if process.poll() is None:
+                process.kill()
+                process.wait()
+        # The engine's processes end with the host; a new run must not meet them.
+        if not wait_gone([int(pid) for pid in children], 10):
+            raise Failure("run %d: the engine's processes outlived the host" % run)
+        found = [name for name in NAMES if os.path.exists(os.path.join(saves, name))]
+        broken = [name for name in found if not whole(os.path.join(saves, name))]
+        if broken:
+            raise Failure("run %d: torn files after the kill: %r" % (run, broken))
+        checked += len(found)
+        if leftovers(saves):
+            torn_kills += 1
+    print("ok: %d kills: %d files found whole, none torn; no leftover after any start"
+          % (kills, checked))
+    check(torn_kills > 0, "%d kills came while a write was under way" % torn_kills)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--host", required=True)
@@ -57,65 +108,10 @@ def main():
     args = parser.parse_args()
     print("seed:", args.seed)
     rng = random.Random(args.seed)
-    work = os.path.abspath(os.path.join(args.work, "save-kill"))
-    shutil.rmtree(work, ignore_errors=True)
-    os.makedirs(work)
+    work = fresh_folder(args.work, "save-kill")
     app = os.path.join(work, "app")
     shutil.copytree(os.path.join(HERE, "kill_app"), app)
-    desktop = Desktop(work)
-    saves = os.path.join(desktop.env["XDG_DATA_HOME"], APP_NAME)
-    torn_kills = checked = 0
-    try:
-        for run in range(args.kills + 1):
-            go = os.path.join(saves, "go")
-            if os.path.exists(go):
-                os.remove(go)
-            process = subprocess.Popen([args.host, app, "run-%d" % run], env=desktop.env,
-                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            try:
-                desktop.wait_for_window("^kill: started run-%d$" % run, process, 60)
-                left = leftovers(saves)
-                if left:
-                    raise Failure("run %d: leftovers after the first call's reply: %r"
-                                  % (run, left))
-                if run == args.kills:
-                    break
-                children = subprocess.run(["pgrep", "-P", str(process.pid)],
-                                          capture_output=True, text=True).stdout.split()
-                os.makedirs(saves, exist_ok=True)
-                open(go, "w").close()
-                time.sleep(rng.uniform(0.05, 1.0))
-                if rng.random() < 0.5:
-                    # Half the kills wait for a write under way: the moments the temporary file
-                    # and the rename are there for.
-                    end = time.monotonic() + 2
-                    while not leftovers(saves) and time.monotonic() < end:
-                        pass
-                os.kill(process.pid, signal.SIGKILL)
-                process.wait()
-            finally:
-                if process.poll() is None:
-                    process.kill()
-                    process.wait()
-            # The engine's processes end with the host; a new run must not meet them.
-            if not wait_gone([int(pid) for pid in children], 10):
-                raise Failure("run %d: the engine's processes outlived the host" % run)
-            found = [name for name in NAMES if os.path.exists(os.path.join(saves, name))]
-            broken = [name for name in found if not whole(os.path.join(saves, name))]
-            if broken:
-                raise Failure("run %d: torn files after the kill: %r" % (run, broken))
-            checked += len(found)
-            if leftovers(saves):
-                torn_kills += 1
-        print("ok: %d kills: %d files found whole, none torn; no leftover after any start"
-              % (args.kills, checked))
-        check(torn_kills > 0, "%d kills came while a write was under way" % torn_kills)
-    except Failure as failure:
-        print("FAILED:", failure)
-        return 1
-    finally:
-        desktop.stop()
-    return 0
+    return on_desktop(work, lambda desktop: kill_runs(desktop, args.host, app, args.kills, rng))
 
 
 if __name__ == "__main__":
