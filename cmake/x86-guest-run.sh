@@ -14,6 +14,7 @@ source_dir=$1
 build_dir=$2
 job=$3
 scripts=$source_dir/tools/x86-guest
+source "$scripts/common.sh"
 
 rm -rf "$job"
 mkdir -p "$job/results"
@@ -45,10 +46,10 @@ fi
     echo '    mount -t 9p -o trans=virtio,version=9p2000.L,msize=524288,cache=loose,ro "$1" "/mnt/$1"'
     echo '    mount -t overlay overlay -o "lowerdir=/mnt/$1,upperdir=/var/tmp/$1/upper,workdir=/var/tmp/$1/work" "$2"'
     echo '}'
-    printf 'overlay source %q\n' "$source_dir"
-    printf 'overlay build %q\n' "$build_dir"
-    printf 'mount --bind /mnt/job %q\n' "$job"
-    printf 'cd %q\n' "$ctest_dir"
+    echo "overlay source $(sh_quote "$source_dir")"
+    echo "overlay build $(sh_quote "$build_dir")"
+    echo "mount --bind /mnt/job $(sh_quote "$job")"
+    echo "cd $(sh_quote "$ctest_dir")"
     # Wine names files in the locale's encoding: UTF-8, as on the build machine.
     echo 'export LANG=C.UTF-8 TESSALY_IN_X86_GUEST=1 TESSALY_WINE_PREFIX_TEMPLATE=/root/wine-template'
     # The unit tests' prefix (cmake/wine-run.sh), with one Wine server for all of them: started
@@ -58,7 +59,9 @@ fi
     echo 'wineserver --persistent'
     echo 'wine cmd /c exit >/dev/null 2>&1 </dev/null  # starts Wine services once, for all'
     printf 'ctest'
-    printf ' %q' "${ctest_args[@]}"
+    for arg in "${ctest_args[@]}"; do
+        printf ' %s' "$(sh_quote "$arg")"
+    done
     echo
 } >"$job/job.sh"
 

@@ -33,7 +33,7 @@ apt-get install -y -qq --no-install-recommends \
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav gstreamer1.0-gl \
   wine wine64 "${wine_packages[@]}" \
   xvfb xdotool imagemagick x11-utils python3 python3-websocket chromium ca-certificates \
-  openbox osslsigncode nsis icoutils openssl node-typescript \
+  openbox locales osslsigncode nsis icoutils openssl node-typescript \
   zlib1g-dev libbrotli-dev libz-mingw-w64-dev brotli gzip curl patch \
   g++-multilib qemu-user-static zlib1g-dev:i386 libbrotli-dev:i386 libzip-dev:i386 \
   libssl-dev:i386 libcpp-httplib-dev:i386 \

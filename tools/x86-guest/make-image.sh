@@ -25,7 +25,7 @@ packages=(
 )
 
 started=$(date +%s)
-rm -rf "$x86_guest_dir"
+remove_tree "$x86_guest_dir"
 work=$x86_guest_dir/making
 rootfs=$work/rootfs
 mkdir -p "$rootfs"
@@ -71,7 +71,7 @@ cp "$rootfs"/boot/initrd.img-* "$x86_guest_dir/initrd.img"
 size_mb=$(($(du -smx "$rootfs" | cut -f1) + 4096))
 echo "x86 guest: image of $size_mb MB"
 mke2fs -q -t ext4 -d "$rootfs" -L tessaly-guest "$x86_guest_dir/rootfs.ext4" "${size_mb}M"
-rm -rf "$rootfs"
+remove_tree "$rootfs"
 
 # The Wine prefix the tests start from, made once into the image. Now and then the first
 # wineboot of a new system stops at once ("could not load kernel32.dll"); a second one works.
@@ -87,9 +87,9 @@ JOB
 "$x86_guest_scripts/boot.sh" --guest "$x86_guest_dir" --writable --timeout 900 "$work" ||
     { echo "x86 guest: the first boot failed:" >&2; tail -n 20 "$work/job.out" "$work/console.log" >&2; exit 1; }
 
-rm -rf "$work"
+remove_tree "$work"
 for old in "$x86_guest_root"/*/; do
-    [ "${old%/}" = "$x86_guest_dir" ] || rm -rf "$old"
+    [ "${old%/}" = "$x86_guest_dir" ] || remove_tree "$old"
 done
 touch "$x86_guest_dir/ready"
 echo "x86 guest: made in $(($(date +%s) - started)) s, in $x86_guest_dir"
