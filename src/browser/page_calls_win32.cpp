@@ -16,6 +16,7 @@
 #include "server/resource_response.h"
 #include "window/dpi_scale.h"
 #include "window/host_window_win32.h"
+#include "window/ui_thread_win32.h"
 
 namespace tessaly {
 namespace {
@@ -114,13 +115,6 @@ AppFacts GatherFacts() {
         facts.filesFolder = WideToUtf8(roaming + u"\\" + Program.settings.name + u"\\");
     }
     return facts;
-}
-
-void RunOnUiThread(std::function<void()> task) {
-    auto* posted = new std::function<void()>(std::move(task));
-    if (!PostMessageW(MainWindow, kRunTaskMessage, 0, reinterpret_cast<LPARAM>(posted))) {
-        delete posted;  // the window is gone, and the page with it
-    }
 }
 
 void PostToPage(const std::string& message) {

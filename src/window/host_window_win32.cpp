@@ -4,12 +4,10 @@
 // objidl.h before GDI+, which needs its property types.
 #include <gdiplus.h>
 
-#include <functional>
-#include <memory>
-
 #include "base/wide_cast.h"
 #include "window/dpi_scale.h"
 #include "window/host_window_win32.h"
+#include "window/ui_thread_win32.h"
 
 namespace tessaly {
 
@@ -47,6 +45,9 @@ bool RegisterHostWindowClass(HINSTANCE instance, HICON icon) {
 }
 
 HWND CreateHostWindow(HINSTANCE instance, const PackageSettings& settings) {
+    if (!StartUiThreadTasks()) {
+        return nullptr;
+    }
     const DWORD style = HostWindowStyle(settings.resizable);
     RECT frame = {0, 0, ScaleForDpi(settings.width), ScaleForDpi(settings.height)};
     AdjustWindowRectEx(&frame, style, FALSE, 0);
@@ -59,14 +60,11 @@ HWND CreateHostWindow(HINSTANCE instance, const PackageSettings& settings) {
 LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_DESTROY:
+            // Tasks still waiting, and those that the page's last writes and the extensions'
+            // threads post later, would reach a window and a page that are gone.
+            StopUiThreadTasks();
             PostQuitMessage(HostExitCode);
             return 0;
-        case kRunTaskMessage: {
-            const std::unique_ptr<std::function<void()>> task(
-                reinterpret_cast<std::function<void()>*>(lParam));
-            (*task)();
-            return 0;
-        }
         case WM_MOVE:
         case WM_MOVING:
             if (HostedBrowser.parentMoved) {

@@ -18,10 +18,6 @@ inline HWND MainWindow = nullptr;
 // The process's exit code once the window is gone: 0 unless the page quit with its own.
 inline int HostExitCode = 0;
 
-// Posted to the host window to run a task on its thread: lParam is a heap-allocated
-// std::function<void()>, which the window procedure runs and deletes.
-inline constexpr UINT kRunTaskMessage = WM_APP + 1;
-
 // What the window procedure does for the browser control inside it. Both are empty until the
 // browser code has a controller; moves and sizes before that change nothing.
 struct HostedBrowserHooks {
@@ -40,7 +36,8 @@ DWORD HostWindowStyle(bool resizable);
 bool RegisterHostWindowClass(HINSTANCE instance, HICON icon);
 
 // Creates the hidden host window with a client area of the configured size in device pixels and
-// stores it in MainWindow. Null when it cannot be created.
+// stores it in MainWindow, and starts the tasks of its thread (ui_thread_win32.h), which stop
+// when it is destroyed. Null when either cannot be made.
 HWND CreateHostWindow(HINSTANCE instance, const PackageSettings& settings);
 
 LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
