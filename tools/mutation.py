@@ -156,6 +156,9 @@ FAULTS = [
     ("src/saves/save_path.cpp", "while (!stem.empty() && stem.back() == ' ') {",
      "while (false) {"),
     ("src/saves/save_path.cpp", "std::uint8_t(c) < 0x20 || c == 0x7F", "std::uint8_t(c) < 0x20"),
+    ("src/saves/save_path.cpp", 'kNotInWindowsNames = "<>\\"|?*";', 'kNotInWindowsNames = "<>\\"|?";'),
+    ("src/saves/save_path.cpp", '"CONIN$", "CONOUT$"}', '"CONIN$", "CONOUT"}'),
+    ("src/saves/save_path.cpp", '"\\xC2\\xB9", "\\xC2\\xB2",', '"\\xC2\\xB9", "\\xC2\\xB0",'),
     # Base64.
     ("src/base/base64.cpp", "padding = text[text.size() - 2] == '=' ? 2 : 1;", "padding = 1;"),
     ("src/base/base64.cpp", "if (digits > 2) {", "if (digits > 1) {"),

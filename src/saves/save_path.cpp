@@ -6,24 +6,39 @@
 namespace tessaly {
 namespace {
 
+// The characters besides '\\', '/' and ':' that no Windows name may hold.
+constexpr std::string_view kNotInWindowsNames = "<>\"|?*";
+
 char Upper(char c) {
     return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
 }
 
-// CON, PRN, AUX, NUL, COM1-9 and LPT1-9 name devices on Windows, with any extension and with
-// spaces before it.
+// Windows counts the superscript digits one to three (U+00B9, U+00B2, U+00B3, here in UTF-8)
+// as port numbers too.
+bool IsSuperscriptPortNumber(std::string_view number) {
+    static constexpr std::array<std::string_view, 3> kNumbers = {"\xC2\xB9", "\xC2\xB2",
+                                                                 "\xC2\xB3"};
+    return std::find(kNumbers.begin(), kNumbers.end(), number) != kNumbers.end();
+}
+
+// CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM1-9 and LPT1-9 name devices on Windows, with any
+// extension and with spaces before it.
 bool IsReservedWindowsName(std::string_view name) {
     std::string stem(name.substr(0, name.find('.')));
     while (!stem.empty() && stem.back() == ' ') {
         stem.pop_back();
     }
     std::transform(stem.begin(), stem.end(), stem.begin(), Upper);
-    static constexpr std::array<std::string_view, 4> kDevices = {"CON", "PRN", "AUX", "NUL"};
+    static constexpr std::array<std::string_view, 6> kDevices = {"CON", "PRN",    "AUX",
+                                                                 "NUL", "CONIN$", "CONOUT$"};
     if (std::find(kDevices.begin(), kDevices.end(), stem) != kDevices.end()) {
         return true;
     }
-    return stem.size() == 4 && (stem.starts_with("COM") || stem.starts_with("LPT")) &&
-           stem[3] >= '1' && stem[3] <= '9';
+    if (!stem.starts_with("COM") && !stem.starts_with("LPT")) {
+        return false;
+    }
+    return (stem.size() == 4 && stem[3] >= '1' && stem[3] <= '9') ||
+           IsSuperscriptPortNumber(std::string_view(stem).substr(3));
 }
 
 std::string NameProblem(std::string_view name) {
@@ -42,6 +57,9 @@ std::string NameProblem(std::string_view name) {
         }
         if (c == ':') {
             return "has a ':'";
+        }
+        if (kNotInWindowsNames.find(c) != std::string_view::npos) {
+            return std::string("has a '") + c + "', which Windows does not allow in names";
         }
         if (std::uint8_t(c) < 0x20 || c == 0x7F) {
             return "has a control character";

@@ -34,6 +34,12 @@ TEST(SavePathTest, RefusesEveryPathThatCouldLeaveTheFolderOrNotMoveBetweenSystem
         "a\tb",
         "a\x7f",
         "a:b",
+        "a<b",
+        "a>b",
+        "a\"b",
+        "a|b",
+        "a?b",
+        "a/*",
         "CON",
         "con.txt",
         "Nul.tar.gz",
@@ -41,6 +47,11 @@ TEST(SavePathTest, RefusesEveryPathThatCouldLeaveTheFolderOrNotMoveBetweenSystem
         "lpt9.sav",
         "aux .txt",
         "a/PRN",
+        "CONIN$",
+        "conout$.txt",
+        "COM\xC2\xB9",  // COM and a superscript one
+        "lpt\xC2\xB3 .log",
+        "LPT\xC2\xB2",
         "a.",
         "a ",
         "x/b./c",
@@ -60,6 +71,8 @@ TEST(SavePathTest, SplitsGoodPathsIntoNames) {
         {"save.json", {"save.json"}},
         {"slot 1/grüße.sav", {"slot 1", "grüße.sav"}},
         {".hidden/COM0/CONSOLE/LPT10/com1x", {".hidden", "COM0", "CONSOLE", "LPT10", "com1x"}},
+        // A superscript four, and CONIN$ with more after it.
+        {"COM\xE2\x81\xB4/CONIN$x", {"COM\xE2\x81\xB4", "CONIN$x"}},
         {Repeat("x", 255), {Repeat("x", 255)}},
         {"..a/b..c", {"..a", "b..c"}},
     };
