@@ -159,6 +159,12 @@ FAULTS = [
     ("src/saves/save_path.cpp", 'kNotInWindowsNames = "<>\\"|?*";', 'kNotInWindowsNames = "<>\\"|?";'),
     ("src/saves/save_path.cpp", '"CONIN$", "CONOUT$"}', '"CONIN$", "CONOUT"}'),
     ("src/saves/save_path.cpp", '"\\xC2\\xB9", "\\xC2\\xB2",', '"\\xC2\\xB9", "\\xC2\\xB0",'),
+    ("src/saves/save_path.cpp", "owner == 0 ||", ""),
+    ("src/saves/save_path.cpp", "idEnd == id.data() + id.size() &&", "true &&"),
+    ("src/saves/save_path.cpp", "counterEnd == counter.data() + counter.size()", "true"),
+    ("src/saves/save_path.cpp", "counter.data() + counter.size(), number, 16)",
+     "counter.data() + counter.size(), number)"),
+    ("src/saves/save_path.cpp", "counter++, 16", "counter.load(), 16"),
     # Base64.
     ("src/base/base64.cpp", "padding = text[text.size() - 2] == '=' ? 2 : 1;", "padding = 1;"),
     ("src/base/base64.cpp", "if (digits > 2) {", "if (digits > 1) {"),
@@ -176,6 +182,10 @@ FAULTS = [
     ("src/browser/host_calls.cpp", 'find_first_of("\\\\\\"")', 'find_first_of("\\"")'),
     # The save folder on POSIX.
     ("src/saves/save_folder_posix.cpp", "unlinkat(folder, name.c_str(), 0);", "(void)folder;"),
+    ("src/saves/save_folder_posix.cpp", "errno != ESRCH", "errno == ESRCH"),
+    ("src/saves/save_folder_posix.cpp", "return !owner || !IsProcessRunning(*owner);",
+     "return owner && !IsProcessRunning(*owner);"),
+    ("src/saves/save_folder_posix.cpp", "if (IsLeftover(name)) {", "if (IsLeftover(name) || true) {"),
     ("src/saves/save_folder_posix.cpp", 'if (name == "." || name == ".." || IsPartialWriteName(name)) {',
      'if (name == "." || name == "..") {'),
     ("src/saves/save_folder_posix.cpp", "O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC",

@@ -1,8 +1,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
-#include <random>
 #include <utility>
 
 #include "base/text.h"
@@ -56,10 +54,22 @@ bool IsFolder(DWORD attributes) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::u16string PartialWriteName() {
-    static std::atomic<std::uint64_t> counter{std::random_device{}()};
-    return Utf8ToWide(std::string(kPartialWritePrefix) + std::to_string(GetCurrentProcessId()) +
-                      "-" + std::to_string(counter++));
+// Whether the process is there. A new process that got the id of an ended one cannot be told
+// apart: its leftovers wait for a later start.
+bool IsProcessRunning(std::uint32_t id) {
+    const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, id);
+    if (!process) {
+        return GetLastError() == ERROR_ACCESS_DENIED;  // there, but not ours to open
+    }
+    const bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    CloseHandle(process);
+    return running;
+}
+
+// Whether the temporary file `name` is a leftover: its writer is gone or not known.
+bool IsLeftover(const std::string& name) {
+    const std::optional<std::uint32_t> owner = PartialWriteOwner(name);
+    return !owner || !IsProcessRunning(*owner);
 }
 
 void RemovePartialWritesIn(const std::u16string& folder, int depthLeft) {
@@ -73,8 +83,10 @@ void RemovePartialWritesIn(const std::u16string& folder, int depthLeft) {
         if (name == u"." || name == u"..") {
             continue;
         }
-        if (IsPartialWriteName(WideToUtf8(name))) {
-            DeleteFileW(AsWide(folder + name));
+        if (const std::string text = WideToUtf8(name); IsPartialWriteName(text)) {
+            if (IsLeftover(text)) {
+                DeleteFileW(AsWide(folder + name));
+            }
         } else if (IsFolder(found.dwFileAttributes) && !IsLink(found.dwFileAttributes) &&
                    depthLeft > 0) {
             RemovePartialWritesIn(folder + name + u"\\", depthLeft - 1);
@@ -93,7 +105,8 @@ class Win32SaveFolder final : public SaveFolder {
         }
         const std::string text = SavePathText(path, path.size());
         const std::u16string target = PathOf(path, path.size());
-        const std::u16string partial = FolderOf(path) + PartialWriteName();
+        const std::u16string partial =
+            FolderOf(path) + Utf8ToWide(NewPartialWriteName(GetCurrentProcessId()));
         Handle file(CreateFileW(AsWide(partial), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file.valid()) {

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <charconv>
+#include <random>
 
 namespace tessaly {
 namespace {
@@ -118,6 +121,37 @@ Outcome<SavePath> ParseSavePath(std::string_view path, bool folderItselfAllowed)
 
 bool IsPartialWriteName(std::string_view name) {
     return name.starts_with(kPartialWritePrefix);
+}
+
+std::string NewPartialWriteName(std::uint32_t processId) {
+    // Seeded at random: a process that reuses an id finds no name of the earlier one's writes.
+    static std::atomic<std::uint64_t> counter{std::random_device{}()};
+    char hex[16];
+    char* end = std::to_chars(std::begin(hex), std::end(hex), counter++, 16).ptr;
+    return std::string(kPartialWritePrefix) + std::to_string(processId) + "-" +
+           std::string(std::begin(hex), end);
+}
+
+std::optional<std::uint32_t> PartialWriteOwner(std::string_view name) {
+    if (!IsPartialWriteName(name)) {
+        return std::nullopt;
+    }
+    name.remove_prefix(kPartialWritePrefix.size());
+    const std::string_view id = name.substr(0, name.find('-'));
+    const std::string_view counter = name.substr(std::min(name.size(), id.size() + 1));
+    std::uint32_t owner = 0;
+    std::uint64_t number = 0;
+    const auto [idEnd, idError] = std::from_chars(id.data(), id.data() + id.size(), owner);
+    const auto [counterEnd, counterError] =
+        std::from_chars(counter.data(), counter.data() + counter.size(), number, 16);
+    // Both systems' process ids are positive and fit a signed 32-bit number.
+    const bool wellFormed = idError == std::errc() && idEnd == id.data() + id.size() &&
+                            counterError == std::errc() &&
+                            counterEnd == counter.data() + counter.size();
+    if (!wellFormed || owner == 0 || owner > std::uint32_t(INT32_MAX)) {
+        return std::nullopt;
+    }
+    return owner;
 }
 
 std::string SavePathText(const SavePath& path, std::size_t count) {

@@ -10,10 +10,64 @@
 
 #include "temp_folder.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 namespace tessaly {
 namespace {
 
 namespace fs = std::filesystem;
+
+#ifdef _WIN32
+std::uint32_t ThisProcessId() {
+    return GetCurrentProcessId();
+}
+
+// A process that has ended. Its handle, held meanwhile, keeps Windows from giving its id to
+// another.
+class EndedProcess {
+  public:
+    EndedProcess() {
+        wchar_t command[] = L"cmd.exe /c exit";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        if (CreateProcessW(nullptr, command, nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                           nullptr, &startup, &info_)) {
+            WaitForSingleObject(info_.hProcess, INFINITE);
+        }
+    }
+    ~EndedProcess() {
+        CloseHandle(info_.hProcess);
+        CloseHandle(info_.hThread);
+    }
+    std::uint32_t id() const { return info_.dwProcessId; }
+
+  private:
+    PROCESS_INFORMATION info_{};
+};
+#else
+std::uint32_t ThisProcessId() {
+    return std::uint32_t(getpid());
+}
+
+class EndedProcess {
+  public:
+    EndedProcess() : id_(fork()) {
+        if (id_ == 0) {
+            _exit(0);
+        }
+        waitpid(id_, nullptr, 0);
+    }
+    std::uint32_t id() const { return std::uint32_t(id_); }
+
+  private:
+    pid_t id_;
+};
+#endif
 
 class SaveFolderTest : public ::testing::Test {
   protected:
@@ -85,14 +139,27 @@ TEST_F(SaveFolderTest, RefusesWhatIsNotThereTooLargeOrOfTheWrongKind) {
 
 TEST_F(SaveFolderTest, LeftoversOfInterruptedWritesNeverShowAndGoAtTheNextStart) {
     ASSERT_FALSE(saves_->Write({"deep", "game.sav"}, "saved"));
-    for (const char* leftover : {".tessaly-partial-1-2", "deep/.tessaly-partial-3-4"}) {
-        std::ofstream(OnDisk(leftover)) << "half";
+    const EndedProcess ended;
+    ASSERT_NE(ended.id(), 0u);
+    const std::string gone = ".tessaly-partial-" + std::to_string(ended.id());
+    const std::string running = ".tessaly-partial-" + std::to_string(ThisProcessId());
+    // A write in progress of a program still running stays; a leftover of one that has ended,
+    // or one that names no program, goes.
+    const std::pair<std::string, bool> leftovers[] = {
+        {gone + "-1f", false},
+        {"deep/" + gone + "-2", false},
+        {"deep/.tessaly-partial-x", false},
+        {running + "-3", true},
+    };
+    for (const auto& [name, stays] : leftovers) {
+        std::ofstream(OnDisk(name)) << "half";
     }
     EXPECT_EQ(Names({}), std::vector<std::string>{"deep/"});
     EXPECT_EQ(Names({"deep"}), std::vector<std::string>{"game.sav:5"});
     saves_->RemovePartialWrites();
-    EXPECT_FALSE(fs::exists(OnDisk(".tessaly-partial-1-2")));
-    EXPECT_FALSE(fs::exists(OnDisk("deep/.tessaly-partial-3-4")));
+    for (const auto& [name, stays] : leftovers) {
+        EXPECT_EQ(fs::exists(OnDisk(name)), stays) << name;
+    }
     EXPECT_TRUE(fs::exists(OnDisk("deep/game.sav")));
 }
 

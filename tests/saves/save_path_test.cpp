@@ -85,5 +85,27 @@ TEST(SavePathTest, SplitsGoodPathsIntoNames) {
     EXPECT_EQ(std::get<SavePath>(ParseSavePath("", true)), SavePath{});
 }
 
+TEST(SavePathTest, TemporaryFilesNameTheirWriterOrNone) {
+    const std::pair<std::string, std::optional<std::uint32_t>> names[] = {
+        {".tessaly-partial-1234-ab12", 1234},
+        {".tessaly-partial-2147483647-0", 2147483647},
+        {".tessaly-partial-x", std::nullopt},
+        {".tessaly-partial-12", std::nullopt},
+        {".tessaly-partial-12-", std::nullopt},
+        {".tessaly-partial--3", std::nullopt},
+        {".tessaly-partial-0-1", std::nullopt},
+        {".tessaly-partial-2147483648-1", std::nullopt},
+        {".tessaly-partial-12x-1", std::nullopt},
+        {".tessaly-partial-12-3-4", std::nullopt},
+        {"save-12-3", std::nullopt},
+    };
+    for (const auto& [name, owner] : names) {
+        EXPECT_EQ(PartialWriteOwner(name), owner) << name;
+    }
+    const std::string fresh = NewPartialWriteName(4321);
+    EXPECT_EQ(PartialWriteOwner(fresh), 4321u);
+    EXPECT_NE(NewPartialWriteName(4321), fresh);
+}
+
 }  // namespace
 }  // namespace tessaly
