@@ -134,9 +134,14 @@ class PosixSaveFolder final : public SaveFolder {
         const int parent = std::get<Fd>(folder).get();
         const std::string text = SavePathText(path, path.size());
         const std::string& name = path.back();
-        if (const std::optional<struct stat> info = StatAt(parent, name);
-            info && S_ISDIR(info->st_mode)) {
-            return FailureAbout(FailureKind::NotAllowed, text, "is a folder");
+        if (const std::optional<struct stat> info = StatAt(parent, name)) {
+            // A link put there after this look is replaced, never followed.
+            if (S_ISLNK(info->st_mode)) {
+                return FailureAbout(FailureKind::NotAllowed, text, kLinkRefused);
+            }
+            if (S_ISDIR(info->st_mode)) {
+                return FailureAbout(FailureKind::NotAllowed, text, "is a folder");
+            }
         }
         const std::string partial = NewPartialWriteName(std::uint32_t(getpid()));
         Fd file(openat(parent, partial.c_str(),
