@@ -73,10 +73,12 @@ bool IsProcessRunning(std::uint32_t id) {
     return kill(pid_t(id), 0) == 0 || errno != ESRCH;
 }
 
-// Whether the temporary file `name` is a leftover: its writer is gone or not known.
+// Whether the temporary file `name` is a leftover: its writer is gone or not known. The sweep
+// runs before this process writes, so one with this process's own id is an earlier process's
+// that had the same id, as a restart often gets in a PID namespace.
 bool IsLeftover(std::string_view name) {
     const std::optional<std::uint32_t> owner = PartialWriteOwner(name);
-    return !owner || !IsProcessRunning(*owner);
+    return !owner || *owner == std::uint32_t(getpid()) || !IsProcessRunning(*owner);
 }
 
 bool WriteAll(int fd, std::string_view bytes) {

@@ -39,10 +39,12 @@ bool IsProcessRunning(std::uint32_t id) {
     return WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
 }
 
-// Whether the temporary file `name` is a leftover: its writer is gone or not known.
+// Whether the temporary file `name` is a leftover: its writer is gone or not known. The sweep
+// runs before this process writes, so one with this process's own id is an earlier process's
+// that had the same id, as a restart under Wine often gets.
 bool IsLeftover(const std::string& name) {
     const std::optional<std::uint32_t> owner = PartialWriteOwner(name);
-    return !owner || !IsProcessRunning(*owner);
+    return !owner || *owner == GetCurrentProcessId() || !IsProcessRunning(*owner);
 }
 
 // Removes the leftovers in `folder` (ending in a backslash, its handle held by the caller) and

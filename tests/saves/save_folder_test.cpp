@@ -19,6 +19,7 @@
 
 #include <thread>
 #else
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -36,24 +37,27 @@ std::uint32_t ThisProcessId() {
     return GetCurrentProcessId();
 }
 
-// A process that has ended. Its handle, held meanwhile, keeps Windows from giving its id to
-// another.
-class EndedProcess {
+// A process that runs, suspended, until End(). Its handle, held until the end of the test,
+// keeps Windows from giving its id to another.
+class ChildProcess {
   public:
-    EndedProcess() {
-        wchar_t command[] = L"cmd.exe /c exit";
+    ChildProcess() {
+        wchar_t command[] = L"cmd.exe";
         STARTUPINFOW startup{};
         startup.cb = sizeof(startup);
-        if (CreateProcessW(nullptr, command, nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                           nullptr, &startup, &info_)) {
-            WaitForSingleObject(info_.hProcess, INFINITE);
-        }
+        CreateProcessW(nullptr, command, nullptr, nullptr, FALSE,
+                       CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr, nullptr, &startup, &info_);
     }
-    ~EndedProcess() {
+    ~ChildProcess() {
+        End();
         CloseHandle(info_.hProcess);
         CloseHandle(info_.hThread);
     }
     std::uint32_t id() const { return info_.dwProcessId; }
+    void End() {
+        TerminateProcess(info_.hProcess, 0);
+        WaitForSingleObject(info_.hProcess, INFINITE);
+    }
 
   private:
     PROCESS_INFORMATION info_{};
@@ -111,18 +115,26 @@ std::uint32_t ThisProcessId() {
     return std::uint32_t(getpid());
 }
 
-class EndedProcess {
+// A process that waits until End().
+class ChildProcess {
   public:
-    EndedProcess() : id_(fork()) {
-        if (id_ == 0) {
-            _exit(0);
+    ChildProcess() : id_(fork()) {
+        while (id_ == 0) {
+            pause();
         }
-        waitpid(id_, nullptr, 0);
     }
+    ~ChildProcess() { End(); }
     std::uint32_t id() const { return std::uint32_t(id_); }
+    void End() {
+        if (running_ && kill(id_, SIGKILL) == 0) {
+            waitpid(id_, nullptr, 0);
+        }
+        running_ = false;
+    }
 
   private:
     pid_t id_;
+    bool running_ = id_ > 0;
 };
 
 constexpr LinkKind kLinkKinds[] = {LinkKind::ToFolder, LinkKind::ToFile};
@@ -215,17 +227,22 @@ TEST_F(SaveFolderTest, RefusesWhatIsNotThereTooLargeOrOfTheWrongKind) {
 
 TEST_F(SaveFolderTest, LeftoversOfInterruptedWritesNeverShowAndGoAtTheNextStart) {
     ASSERT_FALSE(saves_->Write({"deep", "game.sav"}, "saved"));
-    const EndedProcess ended;
-    ASSERT_NE(ended.id(), 0u);
-    const std::string gone = ".tessaly-partial-" + std::to_string(ended.id());
-    const std::string running = ".tessaly-partial-" + std::to_string(ThisProcessId());
-    // A write in progress of a program still running stays; a leftover of one that has ended,
-    // or one that names no program, goes.
+    ChildProcess running;
+    ChildProcess ended;
+    ended.End();
+    ASSERT_TRUE(running.id() && ended.id());
+    const std::string partial = ".tessaly-partial-";
+    const std::string gone = partial + std::to_string(ended.id());
+    // A write in progress of a program still running stays. A leftover of one that has ended
+    // or never was, one that names no program, and one with this program's own id (left by an
+    // earlier one that had it) go.
     const std::pair<std::string, bool> leftovers[] = {
+        {partial + std::to_string(running.id()) + "-3", true},
         {gone + "-1f", false},
         {"deep/" + gone + "-2", false},
-        {"deep/.tessaly-partial-x", false},
-        {running + "-3", true},
+        {partial + "2147483647-5", false},  // odd and above 2^22: no id on either system
+        {"deep/" + partial + "x", false},
+        {partial + std::to_string(ThisProcessId()) + "-4", false},
     };
     for (const auto& [name, stays] : leftovers) {
         std::ofstream(OnDisk(name)) << "half";
