@@ -18,6 +18,9 @@
 #include <winioctl.h>
 
 #include <thread>
+#include <tuple>
+
+#include "saves/save_handles_win32.h"
 #else
 #include <signal.h>
 #include <sys/wait.h>
@@ -291,6 +294,24 @@ TEST_F(SaveFolderTest, NeverFollowsALinkOutOfTheFolder) {
 }
 
 #ifdef _WIN32
+// Wine makes no reparse points, so what the folder makes of them is checked on their facts.
+TEST(SaveItemKindTest, OnlySymbolicLinksAndJunctionsAreLinks) {
+    const std::tuple<DWORD, DWORD, ItemKind> cases[] = {
+        {FILE_ATTRIBUTE_REPARSE_POINT, IO_REPARSE_TAG_SYMLINK, ItemKind::Link},
+        {FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT, IO_REPARSE_TAG_MOUNT_POINT,
+         ItemKind::Link},
+        {FILE_ATTRIBUTE_REPARSE_POINT, IO_REPARSE_TAG_CLOUD, ItemKind::File},
+        {FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT, IO_REPARSE_TAG_CLOUD_3,
+         ItemKind::Folder},
+        {FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT, IO_REPARSE_TAG_DEDUP,
+         ItemKind::File},
+        {FILE_ATTRIBUTE_DIRECTORY, IO_REPARSE_TAG_SYMLINK, ItemKind::Folder},  // no reparse point
+    };
+    for (const auto& [attributes, tag, kind] : cases) {
+        EXPECT_EQ(KindOf(attributes, tag), kind) << std::hex << attributes << " " << tag;
+    }
+}
+
 // A folder another program holds open without sharing cannot be listed, which is no empty folder.
 TEST_F(SaveFolderTest, AFolderThatCannotBeListedIsAnError) {
     ASSERT_FALSE(saves_->Write({"locked", "a.sav"}, "x"));
