@@ -330,12 +330,13 @@ TEST_F(SaveFolderTest, WaitsForAProgramThatHoldsTheFileOpen) {
         const char* name;
         bool remove;
         DWORD heldMs;
-        bool done;
+        FailureKind failure;  // UnknownMethod for none
+        const char* left;     // the content afterwards; "" for none
     };
     const Case cases[] = {
-        {"write.sav", false, 300, true},
-        {"remove.sav", true, 300, true},
-        {"held.sav", false, 1700, false},
+        {"write.sav", false, 300, FailureKind::UnknownMethod, "new"},
+        {"remove.sav", true, 300, FailureKind::UnknownMethod, ""},
+        {"held.sav", false, 1700, FailureKind::IOError, "old"},
     };
     for (const Case& c : cases) {
         ASSERT_FALSE(saves_->Write({"slot", c.name}, "old"));
@@ -354,14 +355,10 @@ TEST_F(SaveFolderTest, WaitsForAProgramThatHoldsTheFileOpen) {
             c.remove ? saves_->Remove({"slot", c.name}) : saves_->Write({"slot", c.name}, "new");
         holder.join();
         ASSERT_FALSE(folderMoved) << c.name;
-        EXPECT_EQ(KindOf(failure), c.done ? FailureKind::UnknownMethod : FailureKind::IOError)
-            << c.name;
+        EXPECT_EQ(KindOf(failure), c.failure) << c.name;
         const Outcome<std::string> content = saves_->Read({"slot", c.name}, 100);
-        const std::string left = c.remove && c.done ? "" : (c.done ? "new" : "old");
-        EXPECT_EQ(
-            std::holds_alternative<std::string>(content) ? std::get<std::string>(content) : "",
-            left)
-            << c.name;
+        const std::string* bytes = std::get_if<std::string>(&content);
+        EXPECT_EQ(bytes ? *bytes : "", c.left) << c.name;
     }
 }
 #endif
