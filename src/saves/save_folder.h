@@ -42,7 +42,9 @@ class SaveFolder {
     virtual std::optional<Failure> Remove(const SavePath& path) = 0;
     // Whether a file or a folder is there.
     virtual Outcome<bool> Exists(const SavePath& path) = 0;
-    // Removes the temporary files that interrupted writes left, in the whole folder.
+    // Removes the temporary files that interrupted writes left, in the whole folder, but not
+    // those of other programs still running. Called before the first write, so that a file
+    // named with this program's own process id is taken for one of an earlier program.
     virtual void RemovePartialWrites() = 0;
 };
 

@@ -1,14 +1,12 @@
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <random>
 #include <utility>
 
 #include "base/text.h"
@@ -69,12 +67,18 @@ Failure OpenFailure(int folder, const std::string& name, const std::string& path
     return SystemError(path, error);
 }
 
-std::string PartialWriteName() {
-    static std::atomic<std::uint64_t> counter{std::random_device{}()};
-    char suffix[40];
-    std::snprintf(suffix, sizeof(suffix), "%d-%llx", int(getpid()),
-                  static_cast<unsigned long long>(counter++));
-    return std::string(kPartialWritePrefix) + suffix;
+// Whether the process is there; a process of another user counts too. A new process that got
+// the id of an ended one cannot be told apart: its leftovers wait for a later start.
+bool IsProcessRunning(std::uint32_t id) {
+    return kill(pid_t(id), 0) == 0 || errno != ESRCH;
+}
+
+// Whether the temporary file `name` is a leftover: its writer is gone or not known. The sweep
+// runs before this process writes, so one with this process's own id is an earlier process's
+// that had the same id, as a restart often gets in a PID namespace.
+bool IsLeftover(std::string_view name) {
+    const std::optional<std::uint32_t> owner = PartialWriteOwner(name);
+    return !owner || *owner == std::uint32_t(getpid()) || !IsProcessRunning(*owner);
 }
 
 bool WriteAll(int fd, std::string_view bytes) {
@@ -106,7 +110,9 @@ void RemovePartialWritesIn(int folder, int depthLeft) {
             continue;
         }
         if (IsPartialWriteName(name)) {
-            unlinkat(folder, name.c_str(), 0);
+            if (IsLeftover(name)) {
+                unlinkat(folder, name.c_str(), 0);
+            }
             continue;
         }
         const Fd inner(
@@ -130,11 +136,16 @@ class PosixSaveFolder final : public SaveFolder {
         const int parent = std::get<Fd>(folder).get();
         const std::string text = SavePathText(path, path.size());
         const std::string& name = path.back();
-        if (const std::optional<struct stat> info = StatAt(parent, name);
-            info && S_ISDIR(info->st_mode)) {
-            return FailureAbout(FailureKind::NotAllowed, text, "is a folder");
+        if (const std::optional<struct stat> info = StatAt(parent, name)) {
+            // A link put there after this look is replaced, never followed.
+            if (S_ISLNK(info->st_mode)) {
+                return FailureAbout(FailureKind::NotAllowed, text, kLinkRefused);
+            }
+            if (S_ISDIR(info->st_mode)) {
+                return FailureAbout(FailureKind::NotAllowed, text, "is a folder");
+            }
         }
-        const std::string partial = PartialWriteName();
+        const std::string partial = NewPartialWriteName(std::uint32_t(getpid()));
         Fd file(openat(parent, partial.c_str(),
                        O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
         if (file.get() < 0) {

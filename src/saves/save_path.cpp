@@ -2,28 +2,46 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <charconv>
+#include <random>
 
 namespace tessaly {
 namespace {
+
+// The characters besides '\\', '/' and ':' that no Windows name may hold.
+constexpr std::string_view kNotInWindowsNames = "<>\"|?*";
 
 char Upper(char c) {
     return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
 }
 
-// CON, PRN, AUX, NUL, COM1-9 and LPT1-9 name devices on Windows, with any extension and with
-// spaces before it.
+// Windows counts the superscript digits one to three (U+00B9, U+00B2, U+00B3, here in UTF-8)
+// as port numbers too.
+bool IsSuperscriptPortNumber(std::string_view number) {
+    static constexpr std::array<std::string_view, 3> kNumbers = {"\xC2\xB9", "\xC2\xB2",
+                                                                 "\xC2\xB3"};
+    return std::find(kNumbers.begin(), kNumbers.end(), number) != kNumbers.end();
+}
+
+// CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM1-9 and LPT1-9 name devices on Windows, with any
+// extension and with spaces before it.
 bool IsReservedWindowsName(std::string_view name) {
     std::string stem(name.substr(0, name.find('.')));
     while (!stem.empty() && stem.back() == ' ') {
         stem.pop_back();
     }
     std::transform(stem.begin(), stem.end(), stem.begin(), Upper);
-    static constexpr std::array<std::string_view, 4> kDevices = {"CON", "PRN", "AUX", "NUL"};
+    static constexpr std::array<std::string_view, 6> kDevices = {"CON", "PRN",    "AUX",
+                                                                 "NUL", "CONIN$", "CONOUT$"};
     if (std::find(kDevices.begin(), kDevices.end(), stem) != kDevices.end()) {
         return true;
     }
-    return stem.size() == 4 && (stem.starts_with("COM") || stem.starts_with("LPT")) &&
-           stem[3] >= '1' && stem[3] <= '9';
+    if (!stem.starts_with("COM") && !stem.starts_with("LPT")) {
+        return false;
+    }
+    return (stem.size() == 4 && stem[3] >= '1' && stem[3] <= '9') ||
+           IsSuperscriptPortNumber(std::string_view(stem).substr(3));
 }
 
 std::string NameProblem(std::string_view name) {
@@ -42,6 +60,9 @@ std::string NameProblem(std::string_view name) {
         }
         if (c == ':') {
             return "has a ':'";
+        }
+        if (kNotInWindowsNames.find(c) != std::string_view::npos) {
+            return std::string("has a '") + c + "', which Windows does not allow in names";
         }
         if (std::uint8_t(c) < 0x20 || c == 0x7F) {
             return "has a control character";
@@ -100,6 +121,37 @@ Outcome<SavePath> ParseSavePath(std::string_view path, bool folderItselfAllowed)
 
 bool IsPartialWriteName(std::string_view name) {
     return name.starts_with(kPartialWritePrefix);
+}
+
+std::string NewPartialWriteName(std::uint32_t processId) {
+    // Seeded at random: a process that reuses an id finds no name of the earlier one's writes.
+    static std::atomic<std::uint64_t> counter{std::random_device{}()};
+    char hex[16];
+    char* end = std::to_chars(std::begin(hex), std::end(hex), counter++, 16).ptr;
+    return std::string(kPartialWritePrefix) + std::to_string(processId) + "-" +
+           std::string(std::begin(hex), end);
+}
+
+std::optional<std::uint32_t> PartialWriteOwner(std::string_view name) {
+    if (!IsPartialWriteName(name)) {
+        return std::nullopt;
+    }
+    name.remove_prefix(kPartialWritePrefix.size());
+    const std::string_view id = name.substr(0, name.find('-'));
+    const std::string_view counter = name.substr(std::min(name.size(), id.size() + 1));
+    std::uint32_t owner = 0;
+    std::uint64_t number = 0;
+    const auto [idEnd, idError] = std::from_chars(id.data(), id.data() + id.size(), owner);
+    const auto [counterEnd, counterError] =
+        std::from_chars(counter.data(), counter.data() + counter.size(), number, 16);
+    // Both systems' process ids are positive and fit a signed 32-bit number.
+    const bool wellFormed = idError == std::errc() && idEnd == id.data() + id.size() &&
+                            counterError == std::errc() &&
+                            counterEnd == counter.data() + counter.size();
+    if (!wellFormed || owner == 0 || owner > std::uint32_t(INT32_MAX)) {
+        return std::nullopt;
+    }
+    return owner;
 }
 
 std::string SavePathText(const SavePath& path, std::size_t count) {

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +32,15 @@ Outcome<SavePath> ParseSavePath(std::string_view path, bool folderItselfAllowed)
 
 // Whether `name` is the temporary file of a write.
 bool IsPartialWriteName(std::string_view name);
+
+// A fresh name for a temporary file of the process `processId`: the prefix, the process id in
+// decimal, '-' and a counter in hex, so that no two writes, in this process or another, share it.
+std::string NewPartialWriteName(std::uint32_t processId);
+
+// The id of the process that named the temporary file `name`, so that the start-up sweep can
+// leave the writes of a program still running alone; none for a name of another shape or with
+// an id that no process can have.
+std::optional<std::uint32_t> PartialWriteOwner(std::string_view name);
 
 // The path's first `count` names joined by '/', as messages name it.
 std::string SavePathText(const SavePath& path, std::size_t count);

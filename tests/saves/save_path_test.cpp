@@ -34,6 +34,12 @@ TEST(SavePathTest, RefusesEveryPathThatCouldLeaveTheFolderOrNotMoveBetweenSystem
         "a\tb",
         "a\x7f",
         "a:b",
+        "a<b",
+        "a>b",
+        "a\"b",
+        "a|b",
+        "a?b",
+        "a/*",
         "CON",
         "con.txt",
         "Nul.tar.gz",
@@ -41,6 +47,11 @@ TEST(SavePathTest, RefusesEveryPathThatCouldLeaveTheFolderOrNotMoveBetweenSystem
         "lpt9.sav",
         "aux .txt",
         "a/PRN",
+        "CONIN$",
+        "conout$.txt",
+        "COM\xC2\xB9",  // COM and a superscript one
+        "lpt\xC2\xB3 .log",
+        "LPT\xC2\xB2",
         "a.",
         "a ",
         "x/b./c",
@@ -60,6 +71,8 @@ TEST(SavePathTest, SplitsGoodPathsIntoNames) {
         {"save.json", {"save.json"}},
         {"slot 1/grüße.sav", {"slot 1", "grüße.sav"}},
         {".hidden/COM0/CONSOLE/LPT10/com1x", {".hidden", "COM0", "CONSOLE", "LPT10", "com1x"}},
+        // A superscript four, and CONIN$ with more after it.
+        {"COM\xE2\x81\xB4/CONIN$x", {"COM\xE2\x81\xB4", "CONIN$x"}},
         {Repeat("x", 255), {Repeat("x", 255)}},
         {"..a/b..c", {"..a", "b..c"}},
     };
@@ -70,6 +83,28 @@ TEST(SavePathTest, SplitsGoodPathsIntoNames) {
     }
     EXPECT_EQ(std::get<SavePath>(ParseSavePath(Repeat("a", 32, "/"), false)).size(), 32u);
     EXPECT_EQ(std::get<SavePath>(ParseSavePath("", true)), SavePath{});
+}
+
+TEST(SavePathTest, TemporaryFilesNameTheirWriterOrNone) {
+    const std::pair<std::string, std::optional<std::uint32_t>> names[] = {
+        {".tessaly-partial-1234-ab12", 1234},
+        {".tessaly-partial-2147483647-0", 2147483647},
+        {".tessaly-partial-x", std::nullopt},
+        {".tessaly-partial-12", std::nullopt},
+        {".tessaly-partial-12-", std::nullopt},
+        {".tessaly-partial--3", std::nullopt},
+        {".tessaly-partial-0-1", std::nullopt},
+        {".tessaly-partial-2147483648-1", std::nullopt},
+        {".tessaly-partial-12x-1", std::nullopt},
+        {".tessaly-partial-12-3-4", std::nullopt},
+        {"save-12-3", std::nullopt},
+    };
+    for (const auto& [name, owner] : names) {
+        EXPECT_EQ(PartialWriteOwner(name), owner) << name;
+    }
+    const std::string fresh = NewPartialWriteName(4321);
+    EXPECT_EQ(PartialWriteOwner(fresh), 4321u);
+    EXPECT_NE(NewPartialWriteName(4321), fresh);
 }
 
 }  // namespace
