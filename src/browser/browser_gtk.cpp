@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "base/program_log.h"
 #include "base/text.h"
 #include "browser/app_origin.h"
 #include "browser/content_answer.h"
@@ -325,7 +326,7 @@ void CreateBrowser(const BrowserOptions& options) {
         StartExtensions(
             options.settings.extensions, options.appFolder,
             [](std::string message) { RunOnUiThread([message] { SendToPage(message); }); }),
-        RunOnUiThread);
+        RunOnUiThread, WriteLog);
 
     WebKitWebsiteDataManager* data = webkit_website_data_manager_new(
         "base-data-directory", options.dataFolder.c_str(), "base-cache-directory",

@@ -300,13 +300,14 @@ std::optional<int> ExitCodeArg(const Json& code) {
 
 HostCalls::HostCalls(AppFacts facts, std::string key, PageWindow& window,
                      std::unique_ptr<SaveFolder> saves, std::unique_ptr<Extensions> extensions,
-                     UiThreadPoster runOnUiThread)
+                     UiThreadPoster runOnUiThread, TaskFailureLog log)
     : facts_(std::move(facts)),
       key_(std::move(key)),
       window_(window),
       saves_(std::move(saves)),
       extensions_(std::move(extensions)),
-      runOnUiThread_(std::move(runOnUiThread)) {
+      runOnUiThread_(std::move(runOnUiThread)),
+      log_(std::move(log)) {
     if (saves_) {
         queue_.Post([this] { saves_->RemovePartialWrites(); });
     }

@@ -70,9 +70,10 @@ class HostCalls {
   public:
     // `saves` is null when the app has no save folder. Leftovers of interrupted writes are
     // removed first, off the user-interface thread. `extensions` may be null: the app has none.
+    // `log` takes what a call threw.
     HostCalls(AppFacts facts, std::string key, PageWindow& window,
               std::unique_ptr<SaveFolder> saves, std::unique_ptr<Extensions> extensions,
-              UiThreadPoster runOnUiThread);
+              UiThreadPoster runOnUiThread, TaskFailureLog log);
     // Finishes every call already taken, writes included, then unloads the extensions.
     ~HostCalls();
 
@@ -94,7 +95,8 @@ class HostCalls {
     std::unique_ptr<SaveFolder> saves_;
     std::unique_ptr<Extensions> extensions_;
     UiThreadPoster runOnUiThread_;
-    WorkQueue queue_;  // last: its thread stops before the rest goes
+    TaskFailureLog log_;
+    WorkQueue queue_{log_};  // last: its thread stops before the rest goes
 };
 
 }  // namespace tessaly

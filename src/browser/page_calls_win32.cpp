@@ -147,7 +147,7 @@ void StartPageCalls(ICoreWebView2* view) {
         StartExtensions(
             Program.settings.extensions, Program.programFolder,
             [](std::string message) { RunOnUiThread([message] { PostToPage(message); }); }),
-        RunOnUiThread);
+        RunOnUiThread, WriteLog);
     const std::u16string script = Utf8ToWide(PageApiScript(WideToUtf8(VirtualOrigin), key));
     view->AddScriptToExecuteOnDocumentCreated(AsWide(script), nullptr);
 }

@@ -172,7 +172,8 @@ Extensions::Extensions(const std::vector<ExtensionEntry>& entries, const std::u1
             host->Log("is unavailable: " + host->reason);
             host->loadEnded.set_value();
         } else {
-            host->thread.emplace();
+            host->thread.emplace(
+                [&host = *host](const std::string& line) { host.Log("thread: " + line); });
             host->thread->Post([&host = *host,
                                 path = appFolder + ExtensionLibraryPath(library->second),
                                 folder = WideToUtf8(appFolder)] {

@@ -49,7 +49,8 @@ class HostCallsTest : public ::testing::Test {
                 const std::lock_guard lock(mutex_);
                 tasks_.push_back(std::move(task));
                 posted_.notify_one();
-            });
+            },
+            [](const std::string& line) { ADD_FAILURE() << line; });
     }
 
     void Post(const std::string& text) {
