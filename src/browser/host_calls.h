@@ -1,11 +1,4 @@
-// The page's calls to the program through window.tessaly. The injected script posts each call
-// as a JSON text on the web-message channel:
-//     {"type":"tessaly-call","id":N,"key":"...","method":"files.write","args":[...]}
-// and gets exactly one reply, with the same id and either a result or an error:
-//     {"type":"tessaly-reply","id":N,"result":...}
-//     {"type":"tessaly-reply","id":N,"error":{"name":"NotFound","message":"..."}}
-// Bytes travel as {"base64":"..."}. The key is the one the program put into its script, so a
-// frame the script was not given cannot make calls.
+// The page's calls to the program through window.tessaly; their texts are page_messages.h's.
 #pragma once
 
 #include <cstdint>
@@ -17,14 +10,11 @@
 
 #include "base/architecture.h"
 #include "base/work_queue.h"
+#include "browser/page_messages.h"
 #include "extensions/extensions.h"
 #include "saves/save_folder.h"
 
 namespace tessaly {
-
-// How every call's text begins; other messages ("set-fullscreen") are not calls.
-inline constexpr std::string_view kHostCallOpening = R"({"type":"tessaly-call",)";
-inline constexpr std::u16string_view kHostCallOpeningWide = uR"({"type":"tessaly-call",)";
 
 // What app.info() tells the page. Texts are UTF-8.
 struct AppFacts {
@@ -66,6 +56,8 @@ using UiThreadPoster = std::function<void(std::function<void()>)>;
 // Hands one reply (JSON text, UTF-8) to the page; called on the user-interface thread.
 using ReplySender = std::function<void(const std::string& reply)>;
 
+class CallReply;
+
 class HostCalls {
   public:
     // `saves` is null when the app has no save folder. Leftovers of interrupted writes are
@@ -81,13 +73,17 @@ class HostCalls {
     // and returns at once. The text is read, and files are used, on a background thread, one
     // call after another in the order taken, so writes to one file apply in call order; window
     // methods run back on the user-interface thread. Each call gets one reply through `reply`,
-    // except a text without a readable id or with the wrong key, which gets none.
+    // on the user-interface thread, except a text without a readable id or with the wrong key,
+    // which gets none. A call too large is refused from within Take.
     void Take(std::string text, ReplySender reply);
     void Take(std::u16string text, ReplySender reply);
 
   private:
-    // `size`: the call's size as the page sent it; over the limit, `text` is its opening only.
-    void Run(const std::string& text, std::size_t size, const ReplySender& reply);
+    template <class Text>
+    void Admit(Text text, const ReplySender& reply);
+    void Read(std::string text, const ReplySender& reply);
+    void Route(PageCall call, const CallReply& back);
+    void RunWindowCall(const PageCall& call, const CallReply& back);
 
     const AppFacts facts_;
     const std::string key_;

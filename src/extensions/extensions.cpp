@@ -5,6 +5,7 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <variant>
 
 #include "base/text.h"
 #include "base/work_queue.h"
@@ -47,15 +48,49 @@ Failure NoSuchExtension(std::string_view name) {
     return {FailureKind::NotFound, "there is no extension \"" + std::string(name) + "\""};
 }
 
-std::optional<Json> ParsedJson(const char* text) {
+// What an extension hands over as JSON, or what is wrong with it: "is not JSON".
+std::variant<Json, std::string> ExtensionJson(const char* text) {
     if (!text) {
-        return std::nullopt;
+        return std::string("is not JSON");
     }
-    Json value = Json::parse(text, nullptr, false);
-    if (value.is_discarded()) {
-        return std::nullopt;
+    std::variant<Json, JsonFault> read = ReadJson(text);
+    if (const JsonFault* fault = std::get_if<JsonFault>(&read)) {
+        return *fault == JsonFault::TooDeep
+                   ? "is nested more than " + std::to_string(kMaxJsonDepth) + " levels deep"
+                   : std::string("is not JSON");
     }
-    return value;
+    return std::move(std::get<Json>(read));
+}
+
+// The last word on an exception in a callback of the extension's: it must not unwind into the
+// extension's code, which may not be C++ at all.
+void LogCaught(const TessalyHost& host, const char* callback) noexcept {
+    try {
+        throw;
+    } catch (const std::exception& error) {
+        try {
+            host.Log(std::string("could not be served in its ") + callback + ": " + error.what());
+        } catch (...) {
+        }
+    } catch (...) {
+    }
+}
+
+// The answer an extension gives to call `id`, for the call's own answer.
+Outcome<Json> AnswerOf(const TessalyHost& host, std::uint64_t id, const std::string& method,
+                       const char* resultJson, const char* errorName, const char* errorMessage) {
+    if (errorName) {
+        return Failure{FailureKind::Named, errorMessage ? errorMessage : "", errorName};
+    }
+    std::variant<Json, std::string> result = ExtensionJson(resultJson);
+    if (const std::string* problem = std::get_if<std::string>(&result)) {
+        host.Log("answered call " + std::to_string(id) + " (" + method + ") with a result that " +
+                 *problem);
+        return Failure{FailureKind::ExtensionError, "the extension \"" + host.name +
+                                                        "\" answered " + method +
+                                                        " with a result that " + *problem};
+    }
+    return std::move(std::get<Json>(result));
 }
 
 void TESSALY_EXTENSION_CALL Reply(TessalyHost* host, std::uint64_t id, const char* resultJson,
@@ -63,47 +98,56 @@ void TESSALY_EXTENSION_CALL Reply(TessalyHost* host, std::uint64_t id, const cha
     if (!host) {
         return;
     }
-    std::unique_lock lock(host->mutex);
-    const auto found = host->pending.find(id);
-    if (found == host->pending.end()) {
-        const bool given = id < host->nextId;
+    std::pair<std::string, ExtensionAnswer> call;
+    try {
+        std::unique_lock lock(host->mutex);
+        const auto found = host->pending.find(id);
+        if (found == host->pending.end()) {
+            const bool given = id < host->nextId;
+            lock.unlock();
+            host->Log(given ? "answered call " + std::to_string(id) +
+                                  " again, or after it was abandoned; the answer is dropped"
+                            : "answered call " + std::to_string(id) +
+                                  ", which it was never given; the answer is dropped");
+            return;
+        }
+        call = std::move(found->second);
+        host->pending.erase(found);
         lock.unlock();
-        host->Log(given ? "answered call " + std::to_string(id) +
-                              " again, or after it was abandoned; the answer is dropped"
-                        : "answered call " + std::to_string(id) +
-                              ", which it was never given; the answer is dropped");
+        call.second(AnswerOf(*host, id, call.first, resultJson, errorName, errorMessage));
         return;
+    } catch (...) {
+        LogCaught(*host, "reply");
     }
-    auto [method, answer] = std::move(found->second);
-    host->pending.erase(found);
-    lock.unlock();
-    if (errorName) {
-        answer(Failure{FailureKind::Named, errorMessage ? errorMessage : "", errorName});
-        return;
+    // Taken but not answered: the call still gets its one answer, if anything can be made now.
+    if (call.second) {
+        try {
+            call.second(Failure{FailureKind::ExtensionError,
+                                "the program could not take the extension \"" + host->name +
+                                    "\"'s answer to " + call.first});
+        } catch (...) {
+            LogCaught(*host, "reply");
+        }
     }
-    std::optional<Json> result = ParsedJson(resultJson);
-    if (!result) {
-        host->Log("answered call " + std::to_string(id) + " (" + method +
-                  ") with a result that is not JSON");
-        answer(Failure{FailureKind::ExtensionError, "the extension \"" + host->name +
-                                                        "\" answered " + method +
-                                                        " with a result that is not JSON"});
-        return;
-    }
-    answer(std::move(*result));
 }
 
 void TESSALY_EXTENSION_CALL Emit(TessalyHost* host, const char* eventJson) {
     if (!host) {
         return;
     }
-    std::optional<Json> event = ParsedJson(eventJson);
-    if (!event) {
-        host->Log("sent an event that is not JSON; it is dropped");
-        return;
+    try {
+        std::variant<Json, std::string> event = ExtensionJson(eventJson);
+        if (const std::string* problem = std::get_if<std::string>(&event)) {
+            host->Log("sent an event that " + *problem + "; it is dropped");
+            return;
+        }
+        const Json message = {{"type", "tessaly-event"},
+                              {"extension", host->name},
+                              {"event", std::move(std::get<Json>(event))}};
+        host->hooks->sendEvent(message.dump(-1, ' ', false, Json::error_handler_t::replace));
+    } catch (...) {
+        LogCaught(*host, "event");
     }
-    const Json message = {{"type", "tessaly-event"}, {"extension", host->name}, {"event", *event}};
-    host->hooks->sendEvent(message.dump(-1, ' ', false, Json::error_handler_t::replace));
 }
 
 // Loads the library and its exports and calls its load; on the extension's thread.

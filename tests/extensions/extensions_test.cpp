@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <map>
 #include <mutex>
+#include <new>
 #include <thread>
 
 namespace tessaly {
@@ -146,7 +147,12 @@ class ExtensionsTest : public ::testing::Test {
             return std::make_unique<FakeLibrary>(
                 dot == std::string::npos ? "" : file.substr(dot + 1), gone_[file]);
         };
-        hooks.sendEvent = [this](std::string message) { record_.Add(record_.events, message); };
+        hooks.sendEvent = [this](std::string message) {
+            if (eventsThrow_) {
+                throw std::bad_alloc();
+            }
+            record_.Add(record_.events, message);
+        };
         hooks.log = [this](const std::string& line) { record_.Add(record_.log, line); };
         extensions_ = std::make_unique<Extensions>(entries, u"/app/", "linux-x64", hooks);
     }
@@ -161,6 +167,7 @@ class ExtensionsTest : public ::testing::Test {
     std::map<std::string, FakeExtension> fakes_;
     std::map<std::string, bool> gone_;
     std::vector<std::string> opened_;
+    bool eventsThrow_ = false;
     Recorder record_;
     std::unique_ptr<Extensions> extensions_;
 };
@@ -238,13 +245,16 @@ TEST_F(ExtensionsTest, AnswersMustBeJsonAndCountOnce) {
     Call("e", "twice");
     Call("e", "stranger");
     Call("e", "echo", R"({"text":"ß","n":[1,2]})");
-    record_.WaitFor(record_.answers, 5);
+    Call("e", "echo", std::string(129, '[') + std::string(129, ']'));
+    record_.WaitFor(record_.answers, 6);
     EXPECT_EQ(record_.answers,
               (std::vector<std::string>{
                   "Mine: it failed",
                   "ExtensionError: the extension \"e\" answered not-json with a result that is "
                   "not JSON",
-                  "1", "null", R"({"n":[1,2],"text":"ß"})"}));
+                  "1", "null", R"({"n":[1,2],"text":"ß"})",
+                  "ExtensionError: the extension \"e\" answered echo with a result that is "
+                  "nested more than 128 levels deep"}));
     record_.WaitFor(record_.log, 4);
     EXPECT_EQ(record_.log[1],
               "extension \"e\" answered call 2 (not-json) with a result that is not JSON");
@@ -265,6 +275,28 @@ TEST_F(ExtensionsTest, EventsMustBeJson) {
                                   R"({"event":{"n":1},"extension":"e","type":"tessaly-event"})"});
     record_.WaitFor(record_.log, 2);
     EXPECT_EQ(record_.log[1], "extension \"e\" sent an event that is not JSON; it is dropped");
+}
+
+// Nothing thrown on the program's side of a reply or an event unwinds into the extension.
+TEST_F(ExtensionsTest, WhatThrowsInAnAnswerOrAnEventIsLoggedAndTheCallAnswered) {
+    eventsThrow_ = true;
+    Start({{"e", "a"}});
+    bool thrown = false;
+    extensions_->Call("e", "echo", "1", [&](Outcome<Json> outcome) {
+        if (!std::exchange(thrown, true)) {
+            throw std::bad_alloc();
+        }
+        record_.Add(record_.answers, Describe(outcome));
+    });
+    Call("e", "emit", "2");
+    record_.WaitFor(record_.answers, 2);
+    EXPECT_EQ(record_.answers,
+              (std::vector<std::string>{"ExtensionError: the program could not take the "
+                                        "extension \"e\"'s answer to echo",
+                                        "null"}));
+    record_.WaitFor(record_.log, 3);
+    EXPECT_EQ(record_.log[1], "extension \"e\" could not be served in its reply: std::bad_alloc");
+    EXPECT_EQ(record_.log[2], "extension \"e\" could not be served in its event: std::bad_alloc");
 }
 
 TEST_F(ExtensionsTest, UnloadComesAfterTheCallsAndAbandonsWhatIsUnanswered) {
