@@ -74,10 +74,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto value = ReadJson(answerText.c_str());
     if (const Json* result = std::get_if<Json>(&value)) {
         Require(CheckReply(id, *result)["result"] == *result);
+        const Json event = Json::parse(EventText("e", *result));
+        Require(event["type"] == "tessaly-event" && event["event"] == *result);
     }
     CheckReply(id, Failure{FailureKind::Named, answerText, answerText});
     // Text that may not be UTF-8, as a file read as text.
     CheckReply(id, Json(answerText));
+    Require(Json::accept(EventText(answerText, Json(answerText))));
     const Json bytes = CheckReply(id, Base64Bytes(answer))["result"];
     Require(bytes.size() == 1 && DecodeBase64(bytes["base64"].get<std::string>()) == answerText);
     return 0;

@@ -9,11 +9,16 @@
 
 namespace tessaly {
 
-// One call's way back to the page; its copies go wherever the call runs.
+// One call's way back to the page. Its copies go wherever the call runs; the call's share of the
+// budget goes when the last of them does, once the page has its reply.
 class CallReply {
   public:
-    CallReply(UiThreadPoster runOnUiThread, ReplySender send, Json id)
-        : runOnUiThread_(std::move(runOnUiThread)), send_(std::move(send)), id_(std::move(id)) {}
+    CallReply(UiThreadPoster runOnUiThread, ReplySender send,
+              std::shared_ptr<CallBudget::Share> share, Json id)
+        : runOnUiThread_(std::move(runOnUiThread)),
+          send_(std::move(send)),
+          share_(std::move(share)),
+          id_(std::move(id)) {}
 
     // From any thread: the reply is written here, then handed to the page on the user-interface
     // thread.
@@ -27,6 +32,7 @@ class CallReply {
 
     UiThreadPoster runOnUiThread_;
     ReplySender send_;
+    std::shared_ptr<CallBudget::Share> share_;
     Json id_;
 };
 
@@ -285,9 +291,40 @@ std::optional<int> ExitCodeArg(const Json& code) {
     return int(code.get<std::int64_t>());
 }
 
-bool IsFileMethod(std::string_view method) {
-    return method == "files.write" || method == "files.readText" || method == "files.readBytes" ||
-           method == "files.list" || method == "files.remove" || method == "files.exists";
+// Where a method runs, and how many arguments it takes at most: more are a mistake of the
+// caller's, which would otherwise go unseen.
+enum class Runs { OnFiles, OnUiThread, ExtensionCall, ExtensionList };
+
+struct Method {
+    std::string_view name;
+    std::size_t maxArgs;
+    Runs runs;
+};
+
+constexpr Method kMethods[] = {
+    {"app.quit", 1, Runs::OnUiThread},
+    {"app.info", 0, Runs::OnUiThread},
+    {"window.setFullscreen", 1, Runs::OnUiThread},
+    {"window.isFullscreen", 0, Runs::OnUiThread},
+    {"window.setTitle", 1, Runs::OnUiThread},
+    {"window.setSize", 2, Runs::OnUiThread},
+    {"window.getBounds", 0, Runs::OnUiThread},
+    {"window.minimize", 0, Runs::OnUiThread},
+    {"window.setAlwaysOnTop", 1, Runs::OnUiThread},
+    {"files.write", 2, Runs::OnFiles},
+    {"files.readText", 1, Runs::OnFiles},
+    {"files.readBytes", 1, Runs::OnFiles},
+    {"files.list", 1, Runs::OnFiles},
+    {"files.remove", 1, Runs::OnFiles},
+    {"files.exists", 1, Runs::OnFiles},
+    {"extensions.call", 3, Runs::ExtensionCall},
+    {"extensions.list", 0, Runs::ExtensionList},
+};
+
+const Method* FindMethod(std::string_view name) {
+    const auto found = std::find_if(std::begin(kMethods), std::end(kMethods),
+                                    [&](const Method& method) { return method.name == name; });
+    return found == std::end(kMethods) ? nullptr : found;
 }
 
 // The part of a call's text its id is read from, when the call is refused unread.
@@ -318,12 +355,11 @@ void Refuse(std::string_view opening, const Failure& failure, const ReplySender&
 
 void CallReply::Post(CallResult result) const noexcept {
     try {
-        runOnUiThread_([send = send_, id = id_, text = ReplyText(id_, std::move(result))] {
-            Send(send, text, id);
-        });
+        runOnUiThread_([send = send_, share = share_, id = id_,
+                        text = ReplyText(id_, std::move(result))] { Send(send, text, id); });
     } catch (...) {
         try {
-            runOnUiThread_([send = send_, id = id_] { SendShort(send, id); });
+            runOnUiThread_([send = send_, share = share_, id = id_] { SendShort(send, id); });
         } catch (...) {
             // Not even a short reply can be posted: this call never settles, the program goes on.
         }
@@ -355,6 +391,24 @@ void CallReply::SendShort(const ReplySender& send, const Json& id) noexcept {
     }
 }
 
+EventSender PageEventSender(UiThreadPoster runOnUiThread, ReplySender send) {
+    return [runOnUiThread = std::move(runOnUiThread), send = std::move(send)](
+               std::string_view extension, const Json& event, std::function<void()> delivered) {
+        runOnUiThread(
+            [send, delivered = std::move(delivered), message = EventText(extension, event)] {
+                try {
+                    send(message);
+                } catch (...) {
+                    // Out of memory for the page's copy: the event is lost, the program goes on.
+                }
+                try {
+                    delivered();
+                } catch (...) {
+                }
+            });
+    };
+}
+
 HostCalls::HostCalls(AppFacts facts, std::string key, PageWindow& window,
                      std::unique_ptr<SaveFolder> saves, std::unique_ptr<Extensions> extensions,
                      UiThreadPoster runOnUiThread, TaskFailureLog log)
@@ -366,7 +420,7 @@ HostCalls::HostCalls(AppFacts facts, std::string key, PageWindow& window,
       runOnUiThread_(std::move(runOnUiThread)),
       log_(std::move(log)) {
     if (saves_) {
-        queue_.Post([this] { saves_->RemovePartialWrites(); });
+        files_.Post([this] { saves_->RemovePartialWrites(); });
     }
 }
 
@@ -392,9 +446,17 @@ void HostCalls::Admit(Text text, const ReplySender& reply) {
                    reply);
             return;
         }
+        std::shared_ptr<CallBudget::Share> share = budget_.Take(text.size());
+        if (!share) {
+            Refuse(opening,
+                   Failure{FailureKind::Busy,
+                           "the program is still busy with earlier calls; await them, then retry"},
+                   reply);
+            return;
+        }
         try {
-            queue_.Post([this, text = std::move(text), reply]() mutable {
-                Read(Utf8Of(std::move(text)), reply);
+            reader_.Post([this, text = std::move(text), reply, share]() mutable {
+                Read(Utf8Of(std::move(text)), reply, share);
             });
         } catch (...) {
             Refuse(opening, OutOfMemory(), reply);
@@ -404,41 +466,62 @@ void HostCalls::Admit(Text text, const ReplySender& reply) {
     }
 }
 
-void HostCalls::Read(std::string text, const ReplySender& reply) {
+void HostCalls::Read(std::string text, const ReplySender& reply,
+                     const std::shared_ptr<CallBudget::Share>& share) {
     const std::string opening = OpeningOf(text);
     try {
         std::variant<PageCall, RefusedCall, IgnoredCall> read = ReadCall(std::move(text), key_);
         if (RefusedCall* refused = std::get_if<RefusedCall>(&read)) {
-            CallReply(runOnUiThread_, reply, refused->id).Post(refused->failure);
+            CallReply(runOnUiThread_, reply, share, refused->id).Post(refused->failure);
         } else if (PageCall* call = std::get_if<PageCall>(&read)) {
             const Json id = call->id;
-            Route(std::move(*call), CallReply(runOnUiThread_, reply, id));
+            Route(std::move(*call), CallReply(runOnUiThread_, reply, share, id));
         }
     } catch (...) {
         if (const std::optional<Json> id = IdAtOpening(opening)) {
-            CallReply(runOnUiThread_, reply, *id).Post(Overwhelmed("the call", CaughtWhat()));
+            CallReply(runOnUiThread_, reply, share, *id)
+                .Post(Overwhelmed("the call", CaughtWhat()));
         }
     }
 }
 
 void HostCalls::Route(PageCall call, const CallReply& back) {
-    if (IsFileMethod(call.method)) {
-        if (!saves_) {
-            back.Post(Failure{FailureKind::NotAllowed, "the app's name cannot name a save folder"});
+    const Method* method = FindMethod(call.method);
+    if (!method) {
+        back.Post(
+            Failure{FailureKind::UnknownMethod, "there is no method \"" + call.method + "\""});
+        return;
+    }
+    if (call.args.size() > method->maxArgs) {
+        back.Post(Invalid(call.method + " takes at most " + std::to_string(method->maxArgs) +
+                          (method->maxArgs == 1 ? " argument" : " arguments")));
+        return;
+    }
+    switch (method->runs) {
+        case Runs::OnFiles:
+            if (!saves_) {
+                back.Post(
+                    Failure{FailureKind::NotAllowed, "the app's name cannot name a save folder"});
+                return;
+            }
+            files_.Post([this, call = std::move(call), back] {
+                back.Post(Guarded(call.method, log_, [&] { return RunFileMethod(call, *saves_); }));
+            });
             return;
-        }
-        back.Post(Guarded(call.method, log_, [&] { return RunFileMethod(call, *saves_); }));
-        return;
+        case Runs::OnUiThread:
+            runOnUiThread_([this, call = std::move(call), back] { RunWindowCall(call, back); });
+            return;
+        case Runs::ExtensionCall:
+            CallExtension(call, extensions_.get(), back);
+            return;
+        case Runs::ExtensionList:
+            if (!extensions_) {
+                back.Post(Json::array());
+                return;
+            }
+            extensions_->List([back](Json list) { back.Post(std::move(list)); });
+            return;
     }
-    if (call.method == "extensions.call") {
-        CallExtension(call, extensions_.get(), back);
-        return;
-    }
-    if (call.method == "extensions.list") {
-        back.Post(extensions_ ? extensions_->List() : Json::array());
-        return;
-    }
-    runOnUiThread_([this, call = std::move(call), back] { RunWindowCall(call, back); });
 }
 
 // app.quit is answered before the window goes.

@@ -175,4 +175,8 @@ std::string ReplyText(const Json& id, CallResult result) {
     return Dump(reply);
 }
 
+std::string EventText(std::string_view extension, const Json& event) {
+    return Dump({{"type", "tessaly-event"}, {"extension", extension}, {"event", event}});
+}
+
 }  // namespace tessaly

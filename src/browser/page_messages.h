@@ -4,6 +4,8 @@
 // and gets exactly one reply, with the same id and either a result or an error:
 //     {"type":"tessaly-reply","id":N,"result":...}
 //     {"type":"tessaly-reply","id":N,"error":{"name":"NotFound","message":"..."}}
+// A native extension's event reaches the page as
+//     {"type":"tessaly-event","extension":"name","event":...}
 // Bytes travel as {"base64":"..."}. The key is the one the program put into its script, so a
 // frame the script was not given cannot make calls.
 #pragma once
@@ -69,5 +71,8 @@ using CallResult = std::variant<Json, Base64Bytes, Failure>;
 // The reply to the call `id`: always JSON, whatever the result holds (text that is not UTF-8
 // becomes U+FFFD, as the page's own TextDecoder makes it). Throws only std::bad_alloc.
 std::string ReplyText(const Json& id, CallResult result);
+
+// The message that hands an extension's event to the page's listeners of that extension.
+std::string EventText(std::string_view extension, const Json& event);
 
 }  // namespace tessaly

@@ -1,7 +1,6 @@
 #include "extensions/extensions.h"
 
 #include <algorithm>
-#include <future>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -11,6 +10,76 @@
 #include "base/work_queue.h"
 #include "extensions/extension_entries.h"
 
+namespace tessaly {
+namespace {
+
+// The events one extension has sent that the page has not been handed yet; shared with the
+// deliveries on their way, which may end after the extensions.
+class EventBacklog {
+  public:
+    EventBacklog(std::string extension, std::function<void(const std::string&)> log)
+        : extension_(std::move(extension)), log_(std::move(log)) {}
+
+    // Whether one more event may wait for the page; otherwise it is counted as dropped.
+    bool Admit() {
+        const std::lock_guard lock(mutex_);
+        if (waiting_ >= kMaxWaitingEvents) {
+            ++dropped_;
+            return false;
+        }
+        ++waiting_;
+        return true;
+    }
+
+    // An event admitted is with the page, or will never be; once none waits, the drops of the
+    // burst are logged.
+    void Done() {
+        std::size_t dropped = 0;
+        {
+            const std::lock_guard lock(mutex_);
+            --waiting_;
+            if (waiting_ > 0) {
+                return;
+            }
+            std::swap(dropped, dropped_);
+        }
+        LogDrops(dropped);
+    }
+
+    // After the unload: drops the page never caught up with are logged too.
+    void Flush() {
+        std::size_t dropped = 0;
+        {
+            const std::lock_guard lock(mutex_);
+            std::swap(dropped, dropped_);
+        }
+        LogDrops(dropped);
+    }
+
+  private:
+    // Called where nothing may be thrown: a delivery on the user-interface thread, an event's
+    // failure on the extension's.
+    void LogDrops(std::size_t dropped) const noexcept {
+        if (dropped == 0) {
+            return;
+        }
+        try {
+            log_("extension \"" + extension_ + "\" sent events faster than the page takes them; " +
+                 std::to_string(dropped) + " dropped");
+        } catch (...) {
+        }
+    }
+
+    const std::string extension_;
+    const std::function<void(const std::string&)> log_;
+    std::mutex mutex_;
+    std::size_t waiting_ = 0;
+    std::size_t dropped_ = 0;
+};
+
+}  // namespace
+}  // namespace tessaly
+
 // One extension: what the program knows of it, and the host its library is given.
 struct TessalyHost {
     std::string name;
@@ -18,14 +87,14 @@ struct TessalyHost {
     const tessaly::ExtensionHooks* hooks = nullptr;
     TessalyHostApi api{};
 
-    // Set on the extension's thread by the load, before `loadEnded`; read after it.
+    // Set on the extension's thread by the load, before it ends; read after it.
     std::unique_ptr<tessaly::ExtensionLibrary> library;
     tessaly::ExtensionCallFunction call = nullptr;
     tessaly::ExtensionUnloadFunction unload = nullptr;
     void* state = nullptr;
     std::string reason;  // why it is not loaded; empty once it is
-    std::promise<void> loadEnded;
-    std::shared_future<void> loaded = loadEnded.get_future().share();
+
+    std::shared_ptr<tessaly::EventBacklog> events;
 
     std::mutex mutex;  // guards what follows: answers come from any thread
     std::uint64_t nextId = 1;
@@ -135,18 +204,23 @@ void TESSALY_EXTENSION_CALL Emit(TessalyHost* host, const char* eventJson) {
     if (!host) {
         return;
     }
+    bool admitted = false;
     try {
         std::variant<Json, std::string> event = ExtensionJson(eventJson);
         if (const std::string* problem = std::get_if<std::string>(&event)) {
             host->Log("sent an event that " + *problem + "; it is dropped");
             return;
         }
-        const Json message = {{"type", "tessaly-event"},
-                              {"extension", host->name},
-                              {"event", std::move(std::get<Json>(event))}};
-        host->hooks->sendEvent(message.dump(-1, ' ', false, Json::error_handler_t::replace));
+        admitted = host->events->Admit();
+        if (admitted) {
+            host->hooks->sendEvent(host->name, std::get<Json>(event),
+                                   [events = host->events] { events->Done(); });
+        }
     } catch (...) {
         LogCaught(*host, "event");
+        if (admitted) {
+            host->events->Done();  // the sender threw before the event was on its way
+        }
     }
 }
 
@@ -194,6 +268,7 @@ void Unload(TessalyHost& host) {
         host.Log("never answered call " + std::to_string(id) + " (" + call.first + ")");
     }
     host.library.reset();
+    host.events->Flush();
 }
 
 }  // namespace
@@ -210,21 +285,25 @@ Extensions::Extensions(const std::vector<ExtensionEntry>& entries, const std::u1
         host->name = WideToUtf8(entries[i].name);
         host->libraryText = WideToUtf8(library->second);
         host->hooks = &hooks_;
+        host->events = std::make_shared<EventBacklog>(host->name, hooks_.log);
         if (const std::optional<std::string> problem =
                 ExtensionEntryProblem(entries, i, platform)) {
             host->reason = *problem;
             host->Log("is unavailable: " + host->reason);
-            host->loadEnded.set_value();
         } else {
             host->thread.emplace(
                 [&host = *host](const std::string& line) { host.Log("thread: " + line); });
-            host->thread->Post([&host = *host,
+            {
+                const std::lock_guard lock(loadsMutex_);
+                ++loading_;
+            }
+            host->thread->Post([this, &host = *host,
                                 path = appFolder + ExtensionLibraryPath(library->second),
                                 folder = WideToUtf8(appFolder)] {
                 Load(host, path, folder);
                 host.Log(host.reason.empty() ? "loaded from " + host.libraryText
                                              : "is unavailable: " + host.reason);
-                host.loadEnded.set_value();
+                LoadEnded();
             });
         }
         extensions_.push_back(std::move(host));
@@ -272,10 +351,35 @@ void Extensions::Call(std::string_view name, std::string method, std::string par
     });
 }
 
-Json Extensions::List() const {
+void Extensions::List(ExtensionListAnswer answer) {
+    {
+        const std::lock_guard lock(loadsMutex_);
+        if (loading_ > 0) {
+            waitingLists_.push_back(std::move(answer));
+            return;
+        }
+    }
+    answer(ListNow());
+}
+
+// On the extension's thread, once its load has ended and its reason is set.
+void Extensions::LoadEnded() {
+    std::vector<ExtensionListAnswer> answers;
+    {
+        const std::lock_guard lock(loadsMutex_);
+        if (--loading_ > 0) {
+            return;
+        }
+        answers.swap(waitingLists_);
+    }
+    for (const ExtensionListAnswer& answer : answers) {
+        answer(ListNow());
+    }
+}
+
+Json Extensions::ListNow() const {
     Json list = Json::array();
     for (const auto& host : extensions_) {
-        host->loaded.wait();
         list.push_back({{"name", host->name},
                         {"loaded", host->reason.empty()},
                         {"reason", host->reason.empty() ? Json() : Json(host->reason)}});

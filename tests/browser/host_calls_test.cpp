@@ -70,7 +70,13 @@ class GatedSaveFolder final : public SaveFolder {
 
 // The app's one extension, "x": "echo" answers its params as its result, "fail" with an error
 // whose texts are not UTF-8, "keep" never.
+// Its load waits at LoadGate when there is one.
+test::Gate* LoadGate = nullptr;
+
 int TESSALY_EXTENSION_CALL EchoLoad(const TessalyHostApi* api, const char*, void** state) {
+    if (LoadGate) {
+        LoadGate->Wait();
+    }
     *state = const_cast<TessalyHostApi*>(api);
     return 0;
 }
@@ -113,13 +119,18 @@ class HostCallsTest : public ::testing::Test {
     HostCallsTest() { Start(); }
     ~HostCallsTest() override {
         gate_.Open();
+        loadGate_.Open();
         calls_.reset();
+        LoadGate = nullptr;
     }
 
     void Start(std::unique_ptr<Extensions> extensions = nullptr) {
-        Start(std::make_unique<GatedSaveFolder>(
-                  OpenSaveFolder((folder_.path() / "saves" / "").u16string()), gate_),
-              std::move(extensions));
+        Start(Saves(gate_), std::move(extensions));
+    }
+
+    std::unique_ptr<SaveFolder> Saves(test::Gate& gate) {
+        return std::make_unique<GatedSaveFolder>(
+            OpenSaveFolder((folder_.path() / "saves" / "").u16string()), gate);
     }
 
     void Start(std::unique_ptr<SaveFolder> saves, std::unique_ptr<Extensions> extensions) {
@@ -178,6 +189,7 @@ class HostCallsTest : public ::testing::Test {
 
     test::TempFolder folder_;
     test::Gate gate_;
+    test::Gate loadGate_;
     RecordingWindow window_;
     std::mutex mutex_;
     std::condition_variable posted_;
@@ -216,6 +228,7 @@ TEST_F(HostCallsTest, WindowMethodsCheckTheirArgumentsBeforeActing) {
         {"window.setAlwaysOnTop", {true}, "none"},
         {"window.setAlwaysOnTop", {1}, "InvalidArgument"},
         {"window.minimize", Json::array(), "none"},
+        {"window.minimize", {true}, "InvalidArgument"},  // more arguments than it takes
         {"window.setFullscreen", {"yes"}, "InvalidArgument"},
         {"window.setFullscreen", {true}, "none"},
         {"window.setSize", {800, 600}, "NotAllowed"},  // full screen now
@@ -229,6 +242,7 @@ TEST_F(HostCallsTest, WindowMethodsCheckTheirArgumentsBeforeActing) {
         {"extensions.call", {"echo", "echo", 1}, "NotFound"},  // the app lists none
         {"extensions.call", {"echo", 5}, "InvalidArgument"},
         {"extensions.call", Json::array(), "InvalidArgument"},
+        {"extensions.call", {"echo", "echo", 1, 2}, "InvalidArgument"},
         {"extensions.list", Json::array(), "none"},
     };
     for (const Case& c : cases) {
@@ -297,6 +311,7 @@ TEST_F(HostCallsTest, FileCallsRefuseBadPathsDataAndSizes) {
         {{"files.write",
           {"x", {{"base64", EncodeBase64(std::string(kMaxSaveFileBytes + 1, 'x'))}}}},
          "TooLarge"},
+        {{"files.write", {"x", {{"base64", ""}}, {{"base64", "QUJD"}}}}, "InvalidArgument"},
         {{"files.readText", {7}}, "InvalidArgument"},
         {{"files.readText", {""}}, "InvalidPath"},
         {{"files.readBytes", {"absent"}}, "NotFound"},
@@ -336,6 +351,45 @@ TEST_F(HostCallsTest, ExtensionResultsReachThePageAsTheyAre) {
     }
     EXPECT_EQ(Call("extensions.call", {"x", "fail"})["error"],
               Json::parse(R"({"name":"Bad\uFFFD","message":"not UTF-8: \uFFFD"})"));
+}
+
+// Calls taken and not yet answered hold the budget: here, behind a write that waits.
+TEST_F(HostCallsTest, CallsPastTheBudgetAreBusyUntilEarlierOnesAreDone) {
+    const std::pair<Json, int> cases[] = {
+        {{"files.exists", {"a"}}, 4095},  // each counts as 16 KiB, as the blocked write does
+        {{"files.write", {"big", std::string(1 << 20, 'x')}}, 63},
+    };
+    for (const auto& [call, fit] : cases) {
+        test::Gate gate;
+        Start(Saves(gate), nullptr);
+        Post(CallText("files.write", {"blocked", ""}));
+        for (int i = 0; i <= fit; ++i) {
+            Post(CallText(call[0], call[1]));
+        }
+        EXPECT_EQ(replies_.size(), seen_ + 1) << "one refused at once";
+        const Json busy = NextReply();
+        EXPECT_EQ(busy["id"], lastId_);
+        EXPECT_EQ(busy["error"]["name"], "Busy");
+        gate.Open();
+        for (int i = 0; i <= fit; ++i) {
+            EXPECT_EQ(ErrorOf(NextReply()), "none");
+        }
+        EXPECT_EQ(ErrorOf(Call(call[0], call[1])), "none");
+    }
+}
+
+TEST_F(HostCallsTest, NoCallWaitsForAWriteOrAnExtensionsLoadItDoesNotNeed) {
+    LoadGate = &loadGate_;
+    Start(EchoExtension());
+    Post(CallText("extensions.list", Json::array()));
+    EXPECT_EQ(Call("files.exists", {"a"})["id"], 2);
+    Post(CallText("files.write", {"blocked", "x"}));
+    EXPECT_EQ(Call("window.getBounds", Json::array())["id"], 4);
+    loadGate_.Open();
+    EXPECT_EQ(NextReply(), Json::parse(R"({"type":"tessaly-reply","id":1,
+        "result":[{"name":"x","loaded":true,"reason":null}]})"));
+    gate_.Open();
+    EXPECT_EQ(NextReply()["id"], 3);
 }
 
 TEST_F(HostCallsTest, ACallThatThrowsIsAnsweredAndTheNextOnesRun) {
