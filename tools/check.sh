@@ -46,7 +46,7 @@ echo "== fuzz"
 started=$(date +%s)
 status=0
 { cmake --preset fuzz >/dev/null && cmake --build --preset fuzz; } || status=$?
-for target in byte_range_fuzzer request_fuzzer; do
+for target in byte_range_fuzzer page_message_fuzzer request_fuzzer; do
     [ "$status" -eq 0 ] || break
     corpus="build/fuzz/corpus/$target"
     mkdir -p "$corpus"

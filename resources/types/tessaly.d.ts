@@ -14,6 +14,8 @@ declare namespace Tessaly {
     | "NotAllowed"
     | "IOError"
     | "UnknownMethod"
+    /** Still busy with earlier calls (or out of memory for this one): await them, then retry. */
+    | "Busy"
     /** A native extension that could not be loaded; the message says why. */
     | "ExtensionUnavailable"
     /** A native extension that answered with something that is not JSON. */

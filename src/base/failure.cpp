@@ -24,6 +24,8 @@ std::string_view FailureName(FailureKind kind) {
             return "NotAllowed";
         case FailureKind::IOError:
             return "IOError";
+        case FailureKind::Busy:
+            return "Busy";
         case FailureKind::ExtensionUnavailable:
             return "ExtensionUnavailable";
         case FailureKind::ExtensionError:

@@ -16,6 +16,7 @@ enum class FailureKind {
     NotAllowed,
     IOError,
     UnknownMethod,
+    Busy,                  // still busy with earlier calls: the page may retry once they are done
     ExtensionUnavailable,  // a native extension that could not be loaded
     ExtensionError,        // a native extension that answered with something that is not JSON
     Named,                 // a native extension's own error, named by the extension

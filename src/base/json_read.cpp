@@ -14,7 +14,33 @@ const Json* FindMember(const Json& container, std::string_view key) {
     return it == container.end() ? nullptr : &*it;
 }
 
+// Thrown from the reader's callback: it stops the reading at the first level too deep, before
+// the levels below it are built.
+struct NestedTooDeep {};
+
 }  // namespace
+
+std::variant<Json, JsonFault> ReadJson(const char* text) {
+    // `depth` counts the containers around the one that starts.
+    const auto depthCheck = [](int depth, Json::parse_event_t event, Json&) {
+        if ((event == Json::parse_event_t::array_start ||
+             event == Json::parse_event_t::object_start) &&
+            depth >= kMaxJsonDepth) {
+            throw NestedTooDeep();
+        }
+        return true;
+    };
+    try {
+        Json value = Json::parse(text, depthCheck, /*allow_exceptions=*/false,
+                                 /*ignore_comments=*/false);
+        if (value.is_discarded()) {
+            return JsonFault::Malformed;
+        }
+        return value;
+    } catch (const NestedTooDeep&) {
+        return JsonFault::TooDeep;
+    }
+}
 
 std::u16string GetString(const Json& container, std::string_view key,
                          std::u16string_view fallback) {

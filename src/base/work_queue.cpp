@@ -1,8 +1,10 @@
 #include "base/work_queue.h"
 
+#include <exception>
+
 namespace tessaly {
 
-WorkQueue::WorkQueue() : thread_([this] { Run(); }) {}
+WorkQueue::WorkQueue(TaskFailureLog log) : log_(std::move(log)), thread_([this] { Run(); }) {}
 
 WorkQueue::~WorkQueue() {
     {
@@ -22,17 +24,38 @@ void WorkQueue::Post(std::function<void()> task) {
 }
 
 void WorkQueue::Run() {
-    std::unique_lock lock(mutex_);
     while (true) {
-        changed_.wait(lock, [this] { return stopping_ || !tasks_.empty(); });
-        if (tasks_.empty()) {
-            return;  // stopping, with nothing left to do
+        // Declared outside the lock, so what the task holds is let go outside it too: freeing a
+        // large call takes time, and a destructor may post again.
+        std::function<void()> task;
+        {
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [this] { return stopping_ || !tasks_.empty(); });
+            if (tasks_.empty()) {
+                return;  // stopping, with nothing left to do
+            }
+            task = std::move(tasks_.front());
+            tasks_.pop_front();
         }
-        std::function<void()> task = std::move(tasks_.front());
-        tasks_.pop_front();
-        lock.unlock();
+        RunGuarded(task);
+    }
+}
+
+void WorkQueue::RunGuarded(const std::function<void()>& task) {
+    try {
         task();
-        lock.lock();
+    } catch (const std::exception& error) {
+        LogFailure(error.what());
+    } catch (...) {
+        LogFailure("an exception that is not a std::exception");
+    }
+}
+
+void WorkQueue::LogFailure(const char* what) noexcept {
+    try {
+        log_(std::string("a background task failed and was skipped: ") + what);
+    } catch (...) {
+        // Out of memory even for the line: nothing more can be said.
     }
 }
 

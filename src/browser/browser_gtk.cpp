@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "base/program_log.h"
 #include "base/text.h"
 #include "browser/app_origin.h"
 #include "browser/content_answer.h"
@@ -319,13 +320,12 @@ void CreateBrowser(const BrowserOptions& options) {
     TheBrowser = new Browser(options);  // lives as long as the process
     Browser& browser = *TheBrowser;
     const std::string& saves = options.facts.filesFolder;
-    browser.calls = std::make_unique<HostCalls>(
-        options.facts, browser.callKey, browser.pageWindow,
-        saves.empty() ? nullptr : OpenSaveFolder(Utf8ToWide(saves)),
-        StartExtensions(
-            options.settings.extensions, options.appFolder,
-            [](std::string message) { RunOnUiThread([message] { SendToPage(message); }); }),
-        RunOnUiThread);
+    browser.calls =
+        std::make_unique<HostCalls>(options.facts, browser.callKey, browser.pageWindow,
+                                    saves.empty() ? nullptr : OpenSaveFolder(Utf8ToWide(saves)),
+                                    StartExtensions(options.settings.extensions, options.appFolder,
+                                                    PageEventSender(RunOnUiThread, SendToPage)),
+                                    RunOnUiThread, WriteLog);
 
     WebKitWebsiteDataManager* data = webkit_website_data_manager_new(
         "base-data-directory", options.dataFolder.c_str(), "base-cache-directory",

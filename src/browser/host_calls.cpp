@@ -1,98 +1,92 @@
 #include "browser/host_calls.h"
 
-#include <charconv>
+#include <algorithm>
+#include <exception>
 #include <optional>
 
 #include "base/base64.h"
-#include "base/json_read.h"
 #include "base/text.h"
 
 namespace tessaly {
-namespace {
 
-// A call larger than the largest file in base64, with room for the rest, is refused unread, so
-// a runaway page cannot make the program hold several copies of a huge text.
-constexpr std::size_t kMaxCallBytes = 24 * 1024 * 1024;
+// One call's way back to the page. Its copies go wherever the call runs; the call's share of the
+// budget goes when the last of them does, once the page has its reply.
+class CallReply {
+  public:
+    CallReply(UiThreadPoster runOnUiThread, ReplySender send,
+              std::shared_ptr<CallBudget::Share> share, Json id)
+        : runOnUiThread_(std::move(runOnUiThread)),
+          send_(std::move(send)),
+          share_(std::move(share)),
+          id_(std::move(id)) {}
 
-using Result = Outcome<Json>;
+    // From any thread: the reply is written here, then handed to the page on the user-interface
+    // thread.
+    void Post(CallResult result) const noexcept;
+    // On the user-interface thread, at once.
+    void SendHere(CallResult result) const noexcept;
 
-struct Call {
-    Json id;
-    std::string method;
-    Json args;  // an array
-    // The bytes of a write, when they were taken out of the text before it was read as JSON.
-    std::optional<std::string_view> trailingBase64;
+  private:
+    static void Send(const ReplySender& send, const std::string& text, const Json& id) noexcept;
+    static void SendShort(const ReplySender& send, const Json& id) noexcept;
+
+    UiThreadPoster runOnUiThread_;
+    ReplySender send_;
+    std::shared_ptr<CallBudget::Share> share_;
+    Json id_;
 };
 
-constexpr std::string_view kBytesOpening = R"({"base64":")";
-constexpr std::string_view kBytesClosing = R"("}]})";
-
-// Where the base64 text of a write's bytes lies in a call, as the page's script puts them: at
-// the very end, {"base64":"..."} as the last argument. Read as JSON it would be scanned and
-// copied character by character, most of a large save's time; base64 holds nothing to unescape,
-// so it is taken as it stands.
-std::optional<std::pair<std::size_t, std::size_t>> TrailingBase64(std::string_view text) {
-    if (!text.ends_with(kBytesClosing)) {
-        return std::nullopt;
-    }
-    const std::size_t opening = text.rfind(kBytesOpening);
-    if (opening == std::string_view::npos) {
-        return std::nullopt;
-    }
-    const std::size_t start = opening + kBytesOpening.size();
-    const std::size_t end = text.size() - kBytesClosing.size();
-    if (start > end || text.substr(start, end - start).find_first_of("\\\"") != text.npos) {
-        return std::nullopt;
-    }
-    return std::pair(start, end);
-}
-
-const Json& Arg(const Call& call, std::size_t index) {
-    static const Json kAbsent;
-    return index < call.args.size() ? call.args[index] : kAbsent;
-}
+namespace {
 
 Failure Invalid(std::string message) {
     return {FailureKind::InvalidArgument, std::move(message)};
 }
 
-std::string ReplyText(const Json& id, const Result& result) {
-    const Json* value = std::get_if<Json>(&result);
-    if (value && value->is_object() && value->size() == 1 && value->contains("base64")) {
-        // Bytes need no escaping: the reply is written around them, not dumped character by
-        // character, with its members in the order dump() gives every other reply.
-        return R"({"id":)" + id.dump() + R"(,"result":{"base64":")" +
-               value->at("base64").get_ref<const std::string&>() + R"("},"type":"tessaly-reply"})";
+// What the exception being handled says; valid while it is handled.
+const char* CaughtWhat() noexcept {
+    try {
+        throw;
+    } catch (const std::exception& error) {
+        return error.what();
+    } catch (...) {
+        return "an exception that is not a std::exception";
     }
-    Json reply = {{"type", "tessaly-reply"}, {"id", id}};
-    if (const Failure* failure = std::get_if<Failure>(&result)) {
-        reply["error"] = {{"name", FailureName(*failure)}, {"message", failure->message}};
-    } else {
-        reply["result"] = std::get<Json>(result);
-    }
-    // A file read as text may hold bytes that are not UTF-8: they become U+FFFD, as the
-    // page's own TextDecoder makes them.
-    return reply.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
-// The id of a call that cannot be read whole, from its fixed opening, so it still gets its one
-// reply.
-std::optional<Json> IdOfUnreadCall(std::string_view text) {
-    text.remove_prefix(std::min(text.size(), kHostCallOpening.size()));
-    constexpr std::string_view kId = R"("id":)";
-    if (!text.starts_with(kId)) {
-        return std::nullopt;
-    }
-    text.remove_prefix(kId.size());
-    std::uint64_t id = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), id);
-    if (error != std::errc() || end == text.data()) {
-        return std::nullopt;
-    }
-    return Json(id);
+// The answer to a call that threw, std::bad_alloc above all: the program goes on, and the page
+// may try again once its earlier calls are done.
+Failure Overwhelmed(std::string_view method, const char* what) {
+    return {FailureKind::Busy, "the program could not finish " + std::string(method) + " (" + what +
+                                   "); await earlier calls, then retry"};
 }
 
-Outcome<SavePath> PathArg(const Call& call, std::size_t index, bool folderItselfAllowed) {
+const Failure& OutOfMemory() {
+    static const Failure kOutOfMemory = Overwhelmed("the call", "out of memory");
+    return kOutOfMemory;
+}
+
+// Runs `handle` for the call of `method`; what it throws becomes the call's answer, and a line
+// in the log, instead of the end of the program.
+template <class Handle>
+CallResult Guarded(const std::string& method, const TaskFailureLog& log, const Handle& handle) {
+    try {
+        return handle();
+    } catch (...) {
+        const char* what = CaughtWhat();
+        try {
+            log("the call " + method + " failed: " + what);
+        } catch (...) {
+        }
+        return Overwhelmed(method, what);
+    }
+}
+
+const Json& Arg(const PageCall& call, std::size_t index) {
+    static const Json kAbsent;
+    return index < call.args.size() ? call.args[index] : kAbsent;
+}
+
+Outcome<SavePath> PathArg(const PageCall& call, std::size_t index, bool folderItselfAllowed) {
     const Json& path = Arg(call, index);
     if (folderItselfAllowed && path.is_null()) {
         return SavePath{};
@@ -103,15 +97,15 @@ Outcome<SavePath> PathArg(const Call& call, std::size_t index, bool folderItself
     return ParseSavePath(path.get_ref<const std::string&>(), folderItselfAllowed);
 }
 
-Outcome<std::string> DataArg(const Call& call) {
+Outcome<std::string> DataArg(const PageCall& call) {
     const Json& data = Arg(call, 1);
     if (data.is_string()) {
         return data.get<std::string>();
     }
     if (data.is_object() && data.contains("base64") && data["base64"].is_string()) {
-        const std::string& given = data["base64"].get_ref<const std::string&>();
-        const std::string_view encoded =
-            given.empty() && call.trailingBase64 ? *call.trailingBase64 : std::string_view(given);
+        const std::string_view encoded = call.dataBase64
+                                             ? std::string_view(*call.dataBase64)
+                                             : data["base64"].get_ref<const std::string&>();
         if (std::optional<std::string> bytes = DecodeBase64(encoded)) {
             return std::move(*bytes);
         }
@@ -120,14 +114,14 @@ Outcome<std::string> DataArg(const Call& call) {
     return Invalid("write takes a string, an ArrayBuffer or a typed array");
 }
 
-Result FromFailure(const std::optional<Failure>& failure) {
+CallResult FromFailure(const std::optional<Failure>& failure) {
     if (failure) {
         return *failure;
     }
     return Json();
 }
 
-Result EntriesJson(const std::vector<SaveEntry>& entries) {
+CallResult EntriesJson(const std::vector<SaveEntry>& entries) {
     Json list = Json::array();
     for (const SaveEntry& entry : entries) {
         list.push_back({{"name", entry.name},
@@ -138,7 +132,7 @@ Result EntriesJson(const std::vector<SaveEntry>& entries) {
     return list;
 }
 
-Result RunFileMethod(const Call& call, SaveFolder& saves) {
+CallResult RunFileMethod(const PageCall& call, SaveFolder& saves) {
     const bool isList = call.method == "files.list";
     Outcome<SavePath> parsed = PathArg(call, 0, isList);
     if (Failure* failure = std::get_if<Failure>(&parsed)) {
@@ -166,7 +160,7 @@ Result RunFileMethod(const Call& call, SaveFolder& saves) {
         if (call.method == "files.readText") {
             return Json(std::move(content));
         }
-        return Json{{"base64", EncodeBase64(content)}};
+        return Base64Bytes(content);
     }
     if (isList) {
         Outcome<std::vector<SaveEntry>> entries = saves.List(path);
@@ -185,12 +179,7 @@ Result RunFileMethod(const Call& call, SaveFolder& saves) {
     return Json(std::get<bool>(exists));
 }
 
-bool IsFileMethod(std::string_view method) {
-    return method == "files.write" || method == "files.readText" || method == "files.readBytes" ||
-           method == "files.list" || method == "files.remove" || method == "files.exists";
-}
-
-Outcome<bool> FlagArg(const Call& call) {
+Outcome<bool> FlagArg(const PageCall& call) {
     if (!Arg(call, 0).is_boolean()) {
         return Invalid(call.method + " takes true or false");
     }
@@ -218,7 +207,7 @@ Json FactsJson(const AppFacts& facts) {
 
 // The methods of app and window; on the user-interface thread. app.quit is answered by the
 // caller before the window goes.
-Result RunWindowMethod(const Call& call, const AppFacts& facts, PageWindow& window) {
+CallResult RunWindowMethod(const PageCall& call, const AppFacts& facts, PageWindow& window) {
     const std::string& method = call.method;
     if (method == "app.info") {
         return FactsJson(facts);
@@ -269,20 +258,26 @@ Result RunWindowMethod(const Call& call, const AppFacts& facts, PageWindow& wind
     return Failure{FailureKind::UnknownMethod, "there is no method \"" + method + "\""};
 }
 
-// extensions.call(name, method, params): answered by the extension, later, on its own thread.
-void CallExtension(const Call& call, Extensions* extensions, ExtensionAnswer answer) {
+// extensions.call(name, method, params): answered by the extension, later, on any thread.
+void CallExtension(const PageCall& call, Extensions* extensions, const CallReply& back) {
     const Json& name = Arg(call, 0);
     const Json& method = Arg(call, 1);
     if (!name.is_string() || !method.is_string()) {
-        answer(Invalid("extensions.call takes an extension's name and a method name"));
+        back.Post(Invalid("extensions.call takes an extension's name and a method name"));
         return;
     }
     if (!extensions) {
-        answer(Failure{FailureKind::NotFound, "the app has no extensions"});
+        back.Post(Failure{FailureKind::NotFound, "the app has no extensions"});
         return;
     }
     extensions->Call(name.get_ref<const std::string&>(), method.get<std::string>(),
-                     Arg(call, 2).dump(), std::move(answer));
+                     Arg(call, 2).dump(), [back](Outcome<Json> answer) {
+                         if (Failure* failure = std::get_if<Failure>(&answer)) {
+                             back.Post(std::move(*failure));
+                         } else {
+                             back.Post(std::move(std::get<Json>(answer)));
+                         }
+                     });
 }
 
 std::optional<int> ExitCodeArg(const Json& code) {
@@ -296,108 +291,253 @@ std::optional<int> ExitCodeArg(const Json& code) {
     return int(code.get<std::int64_t>());
 }
 
+// Where a method runs, and how many arguments it takes at most: more are a mistake of the
+// caller's, which would otherwise go unseen.
+enum class Runs { OnFiles, OnUiThread, ExtensionCall, ExtensionList };
+
+struct Method {
+    std::string_view name;
+    std::size_t maxArgs;
+    Runs runs;
+};
+
+constexpr Method kMethods[] = {
+    {"app.quit", 1, Runs::OnUiThread},
+    {"app.info", 0, Runs::OnUiThread},
+    {"window.setFullscreen", 1, Runs::OnUiThread},
+    {"window.isFullscreen", 0, Runs::OnUiThread},
+    {"window.setTitle", 1, Runs::OnUiThread},
+    {"window.setSize", 2, Runs::OnUiThread},
+    {"window.getBounds", 0, Runs::OnUiThread},
+    {"window.minimize", 0, Runs::OnUiThread},
+    {"window.setAlwaysOnTop", 1, Runs::OnUiThread},
+    {"files.write", 2, Runs::OnFiles},
+    {"files.readText", 1, Runs::OnFiles},
+    {"files.readBytes", 1, Runs::OnFiles},
+    {"files.list", 1, Runs::OnFiles},
+    {"files.remove", 1, Runs::OnFiles},
+    {"files.exists", 1, Runs::OnFiles},
+    {"extensions.call", 3, Runs::ExtensionCall},
+    {"extensions.list", 0, Runs::ExtensionList},
+};
+
+const Method* FindMethod(std::string_view name) {
+    const auto found = std::find_if(std::begin(kMethods), std::end(kMethods),
+                                    [&](const Method& method) { return method.name == name; });
+    return found == std::end(kMethods) ? nullptr : found;
+}
+
+// The part of a call's text its id is read from, when the call is refused unread.
+std::string OpeningOf(const std::string& text) {
+    return text.substr(0, 64);
+}
+
+std::string OpeningOf(const std::u16string& text) {
+    return WideToUtf8(std::u16string_view(text).substr(0, 64));
+}
+
+std::string Utf8Of(std::string text) {
+    return text;
+}
+
+std::string Utf8Of(const std::u16string& text) {
+    return WideToUtf8(text);
+}
+
+// Refuses a call unread, at once, by the id its text opens with; on the user-interface thread.
+void Refuse(std::string_view opening, const Failure& failure, const ReplySender& reply) {
+    if (const std::optional<Json> id = IdAtOpening(opening)) {
+        reply(ReplyText(*id, failure));
+    }
+}
+
 }  // namespace
+
+void CallReply::Post(CallResult result) const noexcept {
+    try {
+        runOnUiThread_([send = send_, share = share_, id = id_,
+                        text = ReplyText(id_, std::move(result))] { Send(send, text, id); });
+    } catch (...) {
+        try {
+            runOnUiThread_([send = send_, share = share_, id = id_] { SendShort(send, id); });
+        } catch (...) {
+            // Not even a short reply can be posted: this call never settles, the program goes on.
+        }
+    }
+}
+
+void CallReply::SendHere(CallResult result) const noexcept {
+    try {
+        Send(send_, ReplyText(id_, std::move(result)), id_);
+    } catch (...) {
+        SendShort(send_, id_);
+    }
+}
+
+// Nothing thrown here may reach the platform's main loop: a reply the page cannot be handed is
+// replaced by a short one.
+void CallReply::Send(const ReplySender& send, const std::string& text, const Json& id) noexcept {
+    try {
+        send(text);
+    } catch (...) {
+        SendShort(send, id);
+    }
+}
+
+void CallReply::SendShort(const ReplySender& send, const Json& id) noexcept {
+    try {
+        send(ReplyText(id, OutOfMemory()));
+    } catch (...) {
+    }
+}
+
+EventSender PageEventSender(UiThreadPoster runOnUiThread, ReplySender send) {
+    return [runOnUiThread = std::move(runOnUiThread), send = std::move(send)](
+               std::string_view extension, const Json& event, std::function<void()> delivered) {
+        runOnUiThread(
+            [send, delivered = std::move(delivered), message = EventText(extension, event)] {
+                try {
+                    send(message);
+                } catch (...) {
+                    // Out of memory for the page's copy: the event is lost, the program goes on.
+                }
+                try {
+                    delivered();
+                } catch (...) {
+                }
+            });
+    };
+}
 
 HostCalls::HostCalls(AppFacts facts, std::string key, PageWindow& window,
                      std::unique_ptr<SaveFolder> saves, std::unique_ptr<Extensions> extensions,
-                     UiThreadPoster runOnUiThread)
+                     UiThreadPoster runOnUiThread, TaskFailureLog log)
     : facts_(std::move(facts)),
       key_(std::move(key)),
       window_(window),
       saves_(std::move(saves)),
       extensions_(std::move(extensions)),
-      runOnUiThread_(std::move(runOnUiThread)) {
+      runOnUiThread_(std::move(runOnUiThread)),
+      log_(std::move(log)) {
     if (saves_) {
-        queue_.Post([this] { saves_->RemovePartialWrites(); });
+        files_.Post([this] { saves_->RemovePartialWrites(); });
     }
 }
 
 HostCalls::~HostCalls() = default;
 
 void HostCalls::Take(std::string text, ReplySender reply) {
-    queue_.Post([this, text = std::move(text), reply = std::move(reply)] {
-        Run(text, text.size(), reply);
-    });
+    Admit(std::move(text), reply);
 }
 
 void HostCalls::Take(std::u16string text, ReplySender reply) {
-    queue_.Post([this, text = std::move(text), reply = std::move(reply)] {
-        // Of a call too large to read, only its opening is needed, for the id.
-        const bool tooLarge = text.size() > kMaxCallBytes;
-        Run(WideToUtf8(tooLarge ? std::u16string_view(text).substr(0, 64) : text), text.size(),
-            reply);
-    });
+    Admit(std::move(text), reply);
 }
 
-void HostCalls::Run(const std::string& text, std::size_t size, const ReplySender& reply) {
-    // Copies only: an extension's answer may come after this call has returned.
-    const auto answer = [runOnUiThread = runOnUiThread_, reply](const Json& id,
-                                                                const Result& result) {
-        runOnUiThread([reply, text = ReplyText(id, result)] { reply(text); });
-    };
-    if (size > kMaxCallBytes) {
-        if (const std::optional<Json> id = IdOfUnreadCall(text)) {
-            answer(*id,
-                   Failure{FailureKind::TooLarge,
-                           "the call is larger than " + std::to_string(kMaxCallBytes) + " bytes"});
-        }
-        return;
-    }
-    Call call;
+template <class Text>
+void HostCalls::Admit(Text text, const ReplySender& reply) {
     try {
-        // Strict, as package.json: no comments, the text ends at the first NUL.
-        std::string rest;
-        if (const auto bytes = TrailingBase64(text)) {
-            call.trailingBase64 =
-                std::string_view(text).substr(bytes->first, bytes->second - bytes->first);
-            rest = text.substr(0, bytes->first) + text.substr(bytes->second);
-        }
-        const Json root =
-            Json::parse(call.trailingBase64 ? rest.c_str() : text.c_str(), nullptr, true, false);
-        if (!root.is_object() || !root.contains("id") ||
-            GetString(root, "key", u"") != Utf8ToWide(key_)) {
+        const std::string opening = OpeningOf(text);
+        // Counted as the page's script wrote it, so both programs refuse the same calls.
+        if (text.size() > kMaxCallBytes) {
+            Refuse(opening,
+                   Failure{FailureKind::TooLarge,
+                           "the call is larger than " + std::to_string(kMaxCallBytes) + " bytes"},
+                   reply);
             return;
         }
-        call.id = root["id"];
-        call.method = WideToUtf8(GetString(root, "method", u""));
-        call.args = root.contains("args") && root["args"].is_array() ? root["args"] : Json::array();
-    } catch (const Json::exception&) {
-        if (const std::optional<Json> id = IdOfUnreadCall(text)) {
-            answer(*id, Invalid("the call is not valid JSON"));
-        }
-        return;
-    }
-    if (IsFileMethod(call.method)) {
-        if (!saves_) {
-            answer(call.id,
-                   Failure{FailureKind::NotAllowed, "the app's name cannot name a save folder"});
+        std::shared_ptr<CallBudget::Share> share = budget_.Take(text.size());
+        if (!share) {
+            Refuse(opening,
+                   Failure{FailureKind::Busy,
+                           "the program is still busy with earlier calls; await them, then retry"},
+                   reply);
             return;
         }
-        answer(call.id, RunFileMethod(call, *saves_));
-        return;
-    }
-    if (call.method == "extensions.call") {
-        CallExtension(call, extensions_.get(),
-                      [answer, id = call.id](Result result) { answer(id, result); });
-        return;
-    }
-    if (call.method == "extensions.list") {
-        answer(call.id, extensions_ ? extensions_->List() : Json::array());
-        return;
-    }
-    runOnUiThread_([this, call = std::move(call), reply] {
-        if (call.method != "app.quit") {
-            reply(ReplyText(call.id, RunWindowMethod(call, facts_, window_)));
-            return;
+        try {
+            reader_.Post([this, text = std::move(text), reply, share]() mutable {
+                Read(Utf8Of(std::move(text)), reply, share);
+            });
+        } catch (...) {
+            Refuse(opening, OutOfMemory(), reply);
         }
-        const std::optional<int> code = ExitCodeArg(Arg(call, 0));
-        if (!code) {
-            reply(ReplyText(call.id, Invalid("quit takes an exit code from 0 to 255")));
-            return;
+    } catch (...) {
+        // Not even the refusal could be made: the call never settles, but the program goes on.
+    }
+}
+
+void HostCalls::Read(std::string text, const ReplySender& reply,
+                     const std::shared_ptr<CallBudget::Share>& share) {
+    const std::string opening = OpeningOf(text);
+    try {
+        std::variant<PageCall, RefusedCall, IgnoredCall> read = ReadCall(std::move(text), key_);
+        if (RefusedCall* refused = std::get_if<RefusedCall>(&read)) {
+            CallReply(runOnUiThread_, reply, share, refused->id).Post(refused->failure);
+        } else if (PageCall* call = std::get_if<PageCall>(&read)) {
+            const Json id = call->id;
+            Route(std::move(*call), CallReply(runOnUiThread_, reply, share, id));
         }
-        reply(ReplyText(call.id, Json()));
-        window_.Quit(*code);
-    });
+    } catch (...) {
+        if (const std::optional<Json> id = IdAtOpening(opening)) {
+            CallReply(runOnUiThread_, reply, share, *id)
+                .Post(Overwhelmed("the call", CaughtWhat()));
+        }
+    }
+}
+
+void HostCalls::Route(PageCall call, const CallReply& back) {
+    const Method* method = FindMethod(call.method);
+    if (!method) {
+        back.Post(
+            Failure{FailureKind::UnknownMethod, "there is no method \"" + call.method + "\""});
+        return;
+    }
+    if (call.args.size() > method->maxArgs) {
+        back.Post(Invalid(call.method + " takes at most " + std::to_string(method->maxArgs) +
+                          (method->maxArgs == 1 ? " argument" : " arguments")));
+        return;
+    }
+    switch (method->runs) {
+        case Runs::OnFiles:
+            if (!saves_) {
+                back.Post(
+                    Failure{FailureKind::NotAllowed, "the app's name cannot name a save folder"});
+                return;
+            }
+            files_.Post([this, call = std::move(call), back] {
+                back.Post(Guarded(call.method, log_, [&] { return RunFileMethod(call, *saves_); }));
+            });
+            return;
+        case Runs::OnUiThread:
+            runOnUiThread_([this, call = std::move(call), back] { RunWindowCall(call, back); });
+            return;
+        case Runs::ExtensionCall:
+            CallExtension(call, extensions_.get(), back);
+            return;
+        case Runs::ExtensionList:
+            if (!extensions_) {
+                back.Post(Json::array());
+                return;
+            }
+            extensions_->List([back](Json list) { back.Post(std::move(list)); });
+            return;
+    }
+}
+
+// app.quit is answered before the window goes.
+void HostCalls::RunWindowCall(const PageCall& call, const CallReply& back) {
+    if (call.method != "app.quit") {
+        back.SendHere(
+            Guarded(call.method, log_, [&] { return RunWindowMethod(call, facts_, window_); }));
+        return;
+    }
+    const std::optional<int> code = ExitCodeArg(Arg(call, 0));
+    if (!code) {
+        back.SendHere(Invalid("quit takes an exit code from 0 to 255"));
+        return;
+    }
+    back.SendHere(Json());
+    window_.Quit(*code);
 }
 
 }  // namespace tessaly

@@ -1,11 +1,8 @@
-// The page's calls to the program through window.tessaly. The injected script posts each call
-// as a JSON text on the web-message channel:
-//     {"type":"tessaly-call","id":N,"key":"...","method":"files.write","args":[...]}
-// and gets exactly one reply, with the same id and either a result or an error:
-//     {"type":"tessaly-reply","id":N,"result":...}
-//     {"type":"tessaly-reply","id":N,"error":{"name":"NotFound","message":"..."}}
-// Bytes travel as {"base64":"..."}. The key is the one the program put into its script, so a
-// frame the script was not given cannot make calls.
+// The page's calls to the program through window.tessaly; their texts are page_messages.h's. A
+// call is read on a background thread and run where it belongs: file methods on a thread of their
+// own, one after another in the order taken, so writes to one file apply in call order; window
+// and app methods on the user-interface thread; an extension's calls on the extension's thread.
+// So a window call never waits behind a write's flush, and no call waits for an extension.
 #pragma once
 
 #include <cstdint>
@@ -17,14 +14,18 @@
 
 #include "base/architecture.h"
 #include "base/work_queue.h"
+#include "browser/call_budget.h"
+#include "browser/page_messages.h"
 #include "extensions/extensions.h"
 #include "saves/save_folder.h"
 
 namespace tessaly {
 
-// How every call's text begins; other messages ("set-fullscreen") are not calls.
-inline constexpr std::string_view kHostCallOpening = R"({"type":"tessaly-call",)";
-inline constexpr std::u16string_view kHostCallOpeningWide = uR"({"type":"tessaly-call",)";
+// What the calls in flight may hold at most (CallBudget), and the least one counts for: at most
+// 4096 calls then, each of which may post one task to the user-interface thread, well below the
+// 10,000 messages Windows lets wait for a thread.
+inline constexpr std::size_t kCallBudgetBytes = 64 * 1024 * 1024;
+inline constexpr std::size_t kLeastCallBytes = 16 * 1024;
 
 // What app.info() tells the page. Texts are UTF-8.
 struct AppFacts {
@@ -66,27 +67,37 @@ using UiThreadPoster = std::function<void(std::function<void()>)>;
 // Hands one reply (JSON text, UTF-8) to the page; called on the user-interface thread.
 using ReplySender = std::function<void(const std::string& reply)>;
 
+class CallReply;
+
+// How extensions' events reach the page: each becomes its message, handed to `send` on the
+// user-interface thread, and its delivery is told back.
+EventSender PageEventSender(UiThreadPoster runOnUiThread, ReplySender send);
+
 class HostCalls {
   public:
     // `saves` is null when the app has no save folder. Leftovers of interrupted writes are
     // removed first, off the user-interface thread. `extensions` may be null: the app has none.
+    // `log` takes what a call threw.
     HostCalls(AppFacts facts, std::string key, PageWindow& window,
               std::unique_ptr<SaveFolder> saves, std::unique_ptr<Extensions> extensions,
-              UiThreadPoster runOnUiThread);
+              UiThreadPoster runOnUiThread, TaskFailureLog log);
     // Finishes every call already taken, writes included, then unloads the extensions.
     ~HostCalls();
 
     // Takes a call's text (one that starts with kHostCallOpening) on the user-interface thread
-    // and returns at once. The text is read, and files are used, on a background thread, one
-    // call after another in the order taken, so writes to one file apply in call order; window
-    // methods run back on the user-interface thread. Each call gets one reply through `reply`,
-    // except a text without a readable id or with the wrong key, which gets none.
+    // and returns at once. Each call gets one reply through `reply`, on the user-interface
+    // thread, except a text without a readable id or with the wrong key, which gets none. A call
+    // too large, or one that finds the budget spent, is refused from within Take.
     void Take(std::string text, ReplySender reply);
     void Take(std::u16string text, ReplySender reply);
 
   private:
-    // `size`: the call's size as the page sent it; over the limit, `text` is its opening only.
-    void Run(const std::string& text, std::size_t size, const ReplySender& reply);
+    template <class Text>
+    void Admit(Text text, const ReplySender& reply);
+    void Read(std::string text, const ReplySender& reply,
+              const std::shared_ptr<CallBudget::Share>& share);
+    void Route(PageCall call, const CallReply& back);
+    void RunWindowCall(const PageCall& call, const CallReply& back);
 
     const AppFacts facts_;
     const std::string key_;
@@ -94,7 +105,10 @@ class HostCalls {
     std::unique_ptr<SaveFolder> saves_;
     std::unique_ptr<Extensions> extensions_;
     UiThreadPoster runOnUiThread_;
-    WorkQueue queue_;  // last: its thread stops before the rest goes
+    TaskFailureLog log_;
+    CallBudget budget_{kCallBudgetBytes, kLeastCallBytes};
+    WorkQueue files_{log_};
+    WorkQueue reader_{log_};  // last: it stops first, having handed on every call it read
 };
 
 }  // namespace tessaly

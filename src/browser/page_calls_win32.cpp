@@ -138,10 +138,9 @@ void StartPageCalls(ICoreWebView2* view) {
     }
     Calls = std::make_unique<HostCalls>(
         std::move(facts), key, PageWindowOfProgram, std::move(saves),
-        StartExtensions(
-            Program.settings.extensions, Program.programFolder,
-            [](std::string message) { RunOnUiThread([message] { PostToPage(message); }); }),
-        RunOnUiThread);
+        StartExtensions(Program.settings.extensions, Program.programFolder,
+                        PageEventSender(RunOnUiThread, PostToPage)),
+        RunOnUiThread, WriteLog);
     const std::u16string script = Utf8ToWide(PageApiScript(WideToUtf8(VirtualOrigin), key));
     view->AddScriptToExecuteOnDocumentCreated(AsWide(script), nullptr);
 }

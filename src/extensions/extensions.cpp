@@ -1,14 +1,84 @@
 #include "extensions/extensions.h"
 
 #include <algorithm>
-#include <future>
 #include <map>
 #include <mutex>
 #include <optional>
+#include <variant>
 
 #include "base/text.h"
 #include "base/work_queue.h"
 #include "extensions/extension_entries.h"
+
+namespace tessaly {
+namespace {
+
+// The events one extension has sent that the page has not been handed yet; shared with the
+// deliveries on their way, which may end after the extensions.
+class EventBacklog {
+  public:
+    EventBacklog(std::string extension, std::function<void(const std::string&)> log)
+        : extension_(std::move(extension)), log_(std::move(log)) {}
+
+    // Whether one more event may wait for the page; otherwise it is counted as dropped.
+    bool Admit() {
+        const std::lock_guard lock(mutex_);
+        if (waiting_ >= kMaxWaitingEvents) {
+            ++dropped_;
+            return false;
+        }
+        ++waiting_;
+        return true;
+    }
+
+    // An event admitted is with the page, or will never be; once none waits, the drops of the
+    // burst are logged.
+    void Done() {
+        std::size_t dropped = 0;
+        {
+            const std::lock_guard lock(mutex_);
+            --waiting_;
+            if (waiting_ > 0) {
+                return;
+            }
+            std::swap(dropped, dropped_);
+        }
+        LogDrops(dropped);
+    }
+
+    // After the unload: drops the page never caught up with are logged too.
+    void Flush() {
+        std::size_t dropped = 0;
+        {
+            const std::lock_guard lock(mutex_);
+            std::swap(dropped, dropped_);
+        }
+        LogDrops(dropped);
+    }
+
+  private:
+    // Called where nothing may be thrown: a delivery on the user-interface thread, an event's
+    // failure on the extension's.
+    void LogDrops(std::size_t dropped) const noexcept {
+        if (dropped == 0) {
+            return;
+        }
+        try {
+            log_("extension \"" + extension_ + "\" sent events faster than the page takes them; " +
+                 std::to_string(dropped) + " dropped");
+        } catch (...) {
+        }
+    }
+
+    const std::string extension_;
+    const std::function<void(const std::string&)> log_;
+    std::mutex mutex_;
+    std::size_t waiting_ = 0;
+    std::size_t dropped_ = 0;
+};
+
+}  // namespace
+}  // namespace tessaly
 
 // One extension: what the program knows of it, and the host its library is given.
 struct TessalyHost {
@@ -17,14 +87,14 @@ struct TessalyHost {
     const tessaly::ExtensionHooks* hooks = nullptr;
     TessalyHostApi api{};
 
-    // Set on the extension's thread by the load, before `loadEnded`; read after it.
+    // Set on the extension's thread by the load, before it ends; read after it.
     std::unique_ptr<tessaly::ExtensionLibrary> library;
     tessaly::ExtensionCallFunction call = nullptr;
     tessaly::ExtensionUnloadFunction unload = nullptr;
     void* state = nullptr;
     std::string reason;  // why it is not loaded; empty once it is
-    std::promise<void> loadEnded;
-    std::shared_future<void> loaded = loadEnded.get_future().share();
+
+    std::shared_ptr<tessaly::EventBacklog> events;
 
     std::mutex mutex;  // guards what follows: answers come from any thread
     std::uint64_t nextId = 1;
@@ -47,15 +117,49 @@ Failure NoSuchExtension(std::string_view name) {
     return {FailureKind::NotFound, "there is no extension \"" + std::string(name) + "\""};
 }
 
-std::optional<Json> ParsedJson(const char* text) {
+// What an extension hands over as JSON, or what is wrong with it: "is not JSON".
+std::variant<Json, std::string> ExtensionJson(const char* text) {
     if (!text) {
-        return std::nullopt;
+        return std::string("is not JSON");
     }
-    Json value = Json::parse(text, nullptr, false);
-    if (value.is_discarded()) {
-        return std::nullopt;
+    std::variant<Json, JsonFault> read = ReadJson(text);
+    if (const JsonFault* fault = std::get_if<JsonFault>(&read)) {
+        return *fault == JsonFault::TooDeep
+                   ? "is nested more than " + std::to_string(kMaxJsonDepth) + " levels deep"
+                   : std::string("is not JSON");
     }
-    return value;
+    return std::move(std::get<Json>(read));
+}
+
+// The last word on an exception in a callback of the extension's: it must not unwind into the
+// extension's code, which may not be C++ at all.
+void LogCaught(const TessalyHost& host, const char* callback) noexcept {
+    try {
+        throw;
+    } catch (const std::exception& error) {
+        try {
+            host.Log(std::string("could not be served in its ") + callback + ": " + error.what());
+        } catch (...) {
+        }
+    } catch (...) {
+    }
+}
+
+// The answer an extension gives to call `id`, for the call's own answer.
+Outcome<Json> AnswerOf(const TessalyHost& host, std::uint64_t id, const std::string& method,
+                       const char* resultJson, const char* errorName, const char* errorMessage) {
+    if (errorName) {
+        return Failure{FailureKind::Named, errorMessage ? errorMessage : "", errorName};
+    }
+    std::variant<Json, std::string> result = ExtensionJson(resultJson);
+    if (const std::string* problem = std::get_if<std::string>(&result)) {
+        host.Log("answered call " + std::to_string(id) + " (" + method + ") with a result that " +
+                 *problem);
+        return Failure{FailureKind::ExtensionError, "the extension \"" + host.name +
+                                                        "\" answered " + method +
+                                                        " with a result that " + *problem};
+    }
+    return std::move(std::get<Json>(result));
 }
 
 void TESSALY_EXTENSION_CALL Reply(TessalyHost* host, std::uint64_t id, const char* resultJson,
@@ -63,47 +167,61 @@ void TESSALY_EXTENSION_CALL Reply(TessalyHost* host, std::uint64_t id, const cha
     if (!host) {
         return;
     }
-    std::unique_lock lock(host->mutex);
-    const auto found = host->pending.find(id);
-    if (found == host->pending.end()) {
-        const bool given = id < host->nextId;
+    std::pair<std::string, ExtensionAnswer> call;
+    try {
+        std::unique_lock lock(host->mutex);
+        const auto found = host->pending.find(id);
+        if (found == host->pending.end()) {
+            const bool given = id < host->nextId;
+            lock.unlock();
+            host->Log(given ? "answered call " + std::to_string(id) +
+                                  " again, or after it was abandoned; the answer is dropped"
+                            : "answered call " + std::to_string(id) +
+                                  ", which it was never given; the answer is dropped");
+            return;
+        }
+        call = std::move(found->second);
+        host->pending.erase(found);
         lock.unlock();
-        host->Log(given ? "answered call " + std::to_string(id) +
-                              " again, or after it was abandoned; the answer is dropped"
-                        : "answered call " + std::to_string(id) +
-                              ", which it was never given; the answer is dropped");
+        call.second(AnswerOf(*host, id, call.first, resultJson, errorName, errorMessage));
         return;
+    } catch (...) {
+        LogCaught(*host, "reply");
     }
-    auto [method, answer] = std::move(found->second);
-    host->pending.erase(found);
-    lock.unlock();
-    if (errorName) {
-        answer(Failure{FailureKind::Named, errorMessage ? errorMessage : "", errorName});
-        return;
+    // Taken but not answered: the call still gets its one answer, if anything can be made now.
+    if (call.second) {
+        try {
+            call.second(Failure{FailureKind::ExtensionError,
+                                "the program could not take the extension \"" + host->name +
+                                    "\"'s answer to " + call.first});
+        } catch (...) {
+            LogCaught(*host, "reply");
+        }
     }
-    std::optional<Json> result = ParsedJson(resultJson);
-    if (!result) {
-        host->Log("answered call " + std::to_string(id) + " (" + method +
-                  ") with a result that is not JSON");
-        answer(Failure{FailureKind::ExtensionError, "the extension \"" + host->name +
-                                                        "\" answered " + method +
-                                                        " with a result that is not JSON"});
-        return;
-    }
-    answer(std::move(*result));
 }
 
 void TESSALY_EXTENSION_CALL Emit(TessalyHost* host, const char* eventJson) {
     if (!host) {
         return;
     }
-    std::optional<Json> event = ParsedJson(eventJson);
-    if (!event) {
-        host->Log("sent an event that is not JSON; it is dropped");
-        return;
+    bool admitted = false;
+    try {
+        std::variant<Json, std::string> event = ExtensionJson(eventJson);
+        if (const std::string* problem = std::get_if<std::string>(&event)) {
+            host->Log("sent an event that " + *problem + "; it is dropped");
+            return;
+        }
+        admitted = host->events->Admit();
+        if (admitted) {
+            host->hooks->sendEvent(host->name, std::get<Json>(event),
+                                   [events = host->events] { events->Done(); });
+        }
+    } catch (...) {
+        LogCaught(*host, "event");
+        if (admitted) {
+            host->events->Done();  // the sender threw before the event was on its way
+        }
     }
-    const Json message = {{"type", "tessaly-event"}, {"extension", host->name}, {"event", *event}};
-    host->hooks->sendEvent(message.dump(-1, ' ', false, Json::error_handler_t::replace));
 }
 
 // Loads the library and its exports and calls its load; on the extension's thread.
@@ -150,6 +268,7 @@ void Unload(TessalyHost& host) {
         host.Log("never answered call " + std::to_string(id) + " (" + call.first + ")");
     }
     host.library.reset();
+    host.events->Flush();
 }
 
 }  // namespace
@@ -166,20 +285,25 @@ Extensions::Extensions(const std::vector<ExtensionEntry>& entries, const std::u1
         host->name = WideToUtf8(entries[i].name);
         host->libraryText = WideToUtf8(library->second);
         host->hooks = &hooks_;
+        host->events = std::make_shared<EventBacklog>(host->name, hooks_.log);
         if (const std::optional<std::string> problem =
                 ExtensionEntryProblem(entries, i, platform)) {
             host->reason = *problem;
             host->Log("is unavailable: " + host->reason);
-            host->loadEnded.set_value();
         } else {
-            host->thread.emplace();
-            host->thread->Post([&host = *host,
+            host->thread.emplace(
+                [&host = *host](const std::string& line) { host.Log("thread: " + line); });
+            {
+                const std::lock_guard lock(loadsMutex_);
+                ++loading_;
+            }
+            host->thread->Post([this, &host = *host,
                                 path = appFolder + ExtensionLibraryPath(library->second),
                                 folder = WideToUtf8(appFolder)] {
                 Load(host, path, folder);
                 host.Log(host.reason.empty() ? "loaded from " + host.libraryText
                                              : "is unavailable: " + host.reason);
-                host.loadEnded.set_value();
+                LoadEnded();
             });
         }
         extensions_.push_back(std::move(host));
@@ -227,10 +351,35 @@ void Extensions::Call(std::string_view name, std::string method, std::string par
     });
 }
 
-Json Extensions::List() const {
+void Extensions::List(ExtensionListAnswer answer) {
+    {
+        const std::lock_guard lock(loadsMutex_);
+        if (loading_ > 0) {
+            waitingLists_.push_back(std::move(answer));
+            return;
+        }
+    }
+    answer(ListNow());
+}
+
+// On the extension's thread, once its load has ended and its reason is set.
+void Extensions::LoadEnded() {
+    std::vector<ExtensionListAnswer> answers;
+    {
+        const std::lock_guard lock(loadsMutex_);
+        if (--loading_ > 0) {
+            return;
+        }
+        answers.swap(waitingLists_);
+    }
+    for (const ExtensionListAnswer& answer : answers) {
+        answer(ListNow());
+    }
+}
+
+Json Extensions::ListNow() const {
     Json list = Json::array();
     for (const auto& host : extensions_) {
-        host->loaded.wait();
         list.push_back({{"name", host->name},
                         {"loaded", host->reason.empty()},
                         {"reason", host->reason.empty() ? Json() : Json(host->reason)}});

@@ -6,7 +6,7 @@ namespace tessaly {
 
 std::unique_ptr<Extensions> StartExtensions(const std::vector<ExtensionEntry>& entries,
                                             const std::u16string& appFolder,
-                                            std::function<void(std::string message)> sendEvent) {
+                                            EventSender sendEvent) {
     if (entries.empty()) {
         return nullptr;
     }

@@ -5,9 +5,11 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <new>
 
 #include "base/base64.h"
 #include "base/json_read.h"
+#include "gate.h"
 #include "temp_folder.h"
 
 namespace tessaly {
@@ -35,20 +37,115 @@ class RecordingWindow final : public PageWindow {
     void SetAlwaysOnTop(bool on) override { calls.push_back(on ? "OnTop 1" : "OnTop 0"); }
 };
 
+// The save folder, except that a write to "blocked" waits at the gate, and one to "throws"
+// throws as an allocation that fails does.
+class GatedSaveFolder final : public SaveFolder {
+  public:
+    GatedSaveFolder(std::unique_ptr<SaveFolder> saves, test::Gate& gate)
+        : saves_(std::move(saves)), gate_(gate) {}
+
+    std::optional<Failure> Write(const SavePath& path, std::string_view bytes) override {
+        if (path == SavePath{"blocked"}) {
+            gate_.Wait();
+        }
+        if (path == SavePath{"throws"}) {
+            throw std::bad_alloc();
+        }
+        return saves_->Write(path, bytes);
+    }
+    Outcome<std::string> Read(const SavePath& path, std::uint64_t limit) override {
+        return saves_->Read(path, limit);
+    }
+    Outcome<std::vector<SaveEntry>> List(const SavePath& path) override {
+        return saves_->List(path);
+    }
+    std::optional<Failure> Remove(const SavePath& path) override { return saves_->Remove(path); }
+    Outcome<bool> Exists(const SavePath& path) override { return saves_->Exists(path); }
+    void RemovePartialWrites() override { saves_->RemovePartialWrites(); }
+
+  private:
+    std::unique_ptr<SaveFolder> saves_;
+    test::Gate& gate_;
+};
+
+// The app's one extension, "x": "echo" answers its params as its result, "fail" with an error
+// whose texts are not UTF-8, "keep" never.
+// Its load waits at LoadGate when there is one.
+test::Gate* LoadGate = nullptr;
+
+int TESSALY_EXTENSION_CALL EchoLoad(const TessalyHostApi* api, const char*, void** state) {
+    if (LoadGate) {
+        LoadGate->Wait();
+    }
+    *state = const_cast<TessalyHostApi*>(api);
+    return 0;
+}
+
+void TESSALY_EXTENSION_CALL EchoCall(void* state, std::uint64_t id, const char* method,
+                                     const char* params) {
+    const TessalyHostApi& api = *static_cast<const TessalyHostApi*>(state);
+    if (std::string_view(method) == "echo") {
+        api.reply(api.host, id, params, nullptr, nullptr);
+    } else if (std::string_view(method) == "fail") {
+        api.reply(api.host, id, nullptr, "Bad\xFF", "not UTF-8: \xC3");
+    }
+}
+
+void TESSALY_EXTENSION_CALL EchoUnload(void*) {}
+
+class EchoLibrary final : public ExtensionLibrary {
+  public:
+    void* Export(const char* name) override {
+        const std::string_view export_(name);
+        return export_ == "tessaly_extension_load"   ? reinterpret_cast<void*>(EchoLoad)
+               : export_ == "tessaly_extension_call" ? reinterpret_cast<void*>(EchoCall)
+                                                     : reinterpret_cast<void*>(EchoUnload);
+    }
+};
+
+std::unique_ptr<Extensions> EchoExtension() {
+    ExtensionHooks hooks;
+    hooks.open = [](const std::u16string&) -> OpenedLibrary {
+        return std::make_unique<EchoLibrary>();
+    };
+    hooks.log = [](const std::string&) {};
+    return std::make_unique<Extensions>(std::vector{ExtensionEntry{u"x", {{"linux-x64", u"x.so"}}}},
+                                        u"/app/", "linux-x64", hooks);
+}
+
 // Plays the user-interface thread: tasks the calls post wait here until the test runs them.
 class HostCallsTest : public ::testing::Test {
   protected:
-    HostCallsTest() { Start(OpenSaveFolder((folder_.path() / "saves" / "").u16string())); }
+    HostCallsTest() { Start(); }
+    ~HostCallsTest() override {
+        gate_.Open();
+        loadGate_.Open();
+        calls_.reset();
+        LoadGate = nullptr;
+    }
 
-    void Start(std::unique_ptr<SaveFolder> saves) {
+    void Start(std::unique_ptr<Extensions> extensions = nullptr) {
+        Start(Saves(gate_), std::move(extensions));
+    }
+
+    std::unique_ptr<SaveFolder> Saves(test::Gate& gate) {
+        return std::make_unique<GatedSaveFolder>(
+            OpenSaveFolder((folder_.path() / "saves" / "").u16string()), gate);
+    }
+
+    void Start(std::unique_ptr<SaveFolder> saves, std::unique_ptr<Extensions> extensions) {
         calls_.reset();
         calls_ = std::make_unique<HostCalls>(
             AppFacts{"game", "1.0", "linux", "x64", {"--level", "ß"}, "de-AT", "/saves/game/"},
-            std::string(kKey), window_, std::move(saves), nullptr,
+            std::string(kKey), window_, std::move(saves), std::move(extensions),
             [this](std::function<void()> task) {
                 const std::lock_guard lock(mutex_);
                 tasks_.push_back(std::move(task));
                 posted_.notify_one();
+            },
+            [this](const std::string& line) {
+                const std::lock_guard lock(mutex_);
+                log_.push_back(line);
             });
     }
 
@@ -56,20 +153,22 @@ class HostCallsTest : public ::testing::Test {
         calls_->Take(text, [this](const std::string& reply) { replies_.push_back(reply); });
     }
 
+    // A call's text as the page's script writes it, with the next id.
+    std::string CallText(const std::string& method, const Json& args) {
+        return R"({"type":"tessaly-call","id":)" + std::to_string(++lastId_) + R"(,"key":")" +
+               std::string(kKey) + R"(","method":)" + Json(method).dump() + R"(,"args":)" +
+               args.dump() + "}";
+    }
+
     // Posts a call and returns its reply's JSON, running the posted tasks as a main loop would.
     Json Call(const std::string& method, const Json& args) {
-        const Json call = {{"type", "tessaly-call"},
-                           {"id", ++lastId_},
-                           {"key", kKey},
-                           {"method", method},
-                           {"args", args}};
-        Post(call.dump());
+        Post(CallText(method, args));
         return NextReply();
     }
 
+    // The next reply not yet looked at: refusals come at once, the others from the tasks.
     Json NextReply() {
-        const std::size_t before = replies_.size();
-        while (replies_.size() == before) {
+        while (replies_.size() == seen_) {
             std::unique_lock lock(mutex_);
             if (!posted_.wait_for(lock, std::chrono::seconds(10),
                                   [&] { return !tasks_.empty(); })) {
@@ -81,7 +180,7 @@ class HostCallsTest : public ::testing::Test {
             lock.unlock();
             task();
         }
-        return Json::parse(replies_.back());
+        return Json::parse(replies_[seen_++]);
     }
 
     static std::string ErrorOf(const Json& reply) {
@@ -89,11 +188,15 @@ class HostCallsTest : public ::testing::Test {
     }
 
     test::TempFolder folder_;
+    test::Gate gate_;
+    test::Gate loadGate_;
     RecordingWindow window_;
     std::mutex mutex_;
     std::condition_variable posted_;
     std::deque<std::function<void()>> tasks_;
     std::vector<std::string> replies_;
+    std::size_t seen_ = 0;
+    std::vector<std::string> log_;
     std::unique_ptr<HostCalls> calls_;
     int lastId_ = 0;
 };
@@ -125,6 +228,7 @@ TEST_F(HostCallsTest, WindowMethodsCheckTheirArgumentsBeforeActing) {
         {"window.setAlwaysOnTop", {true}, "none"},
         {"window.setAlwaysOnTop", {1}, "InvalidArgument"},
         {"window.minimize", Json::array(), "none"},
+        {"window.minimize", {true}, "InvalidArgument"},  // more arguments than it takes
         {"window.setFullscreen", {"yes"}, "InvalidArgument"},
         {"window.setFullscreen", {true}, "none"},
         {"window.setSize", {800, 600}, "NotAllowed"},  // full screen now
@@ -138,6 +242,7 @@ TEST_F(HostCallsTest, WindowMethodsCheckTheirArgumentsBeforeActing) {
         {"extensions.call", {"echo", "echo", 1}, "NotFound"},  // the app lists none
         {"extensions.call", {"echo", 5}, "InvalidArgument"},
         {"extensions.call", Json::array(), "InvalidArgument"},
+        {"extensions.call", {"echo", "echo", 1, 2}, "InvalidArgument"},
         {"extensions.list", Json::array(), "none"},
     };
     for (const Case& c : cases) {
@@ -179,6 +284,7 @@ TEST_F(HostCallsTest, FilesRoundTripTextAndBytesInCallOrder) {
         {R"({"base64":"AP8A"})", "AP8A"},
         {R"({"base64":"A\/8A"})", "A/8A"},  // JSON's escaped slash: for the JSON reader
         {R"({"base64":"AP8A","x":"QQ=="})", "AP8A"},
+        {R"({"base64":""}],"x":[{"base64":"QQ=="})", ""},  // bytes outside the arguments
     };
     for (const auto& [data, base64] : written) {
         Post(opening + "90" + key + R"("args":["c.bin",)" + data + "]}");
@@ -200,7 +306,12 @@ TEST_F(HostCallsTest, FileCallsRefuseBadPathsDataAndSizes) {
         {{"files.write", {"../x", "data"}}, "InvalidPath"},
         {{"files.write", {"x", 5}}, "InvalidArgument"},
         {{"files.write", {"x", {{"base64", "###"}}}}, "InvalidArgument"},
-        {{"files.write", {"x", std::string(kMaxSaveFileBytes + 1, 'x')}}, "TooLarge"},
+        {{"files.write", {"x", {{"base64", EncodeBase64(std::string(kMaxSaveFileBytes, 'x'))}}}},
+         "none"},
+        {{"files.write",
+          {"x", {{"base64", EncodeBase64(std::string(kMaxSaveFileBytes + 1, 'x'))}}}},
+         "TooLarge"},
+        {{"files.write", {"x", {{"base64", ""}}, {{"base64", "QUJD"}}}}, "InvalidArgument"},
         {{"files.readText", {7}}, "InvalidArgument"},
         {{"files.readText", {""}}, "InvalidPath"},
         {{"files.readBytes", {"absent"}}, "NotFound"},
@@ -211,7 +322,8 @@ TEST_F(HostCallsTest, FileCallsRefuseBadPathsDataAndSizes) {
     for (const auto& [call, error] : cases) {
         EXPECT_EQ(ErrorOf(Call(call[0], call[1])), error) << call.dump().substr(0, 80);
     }
-    Start(nullptr);  // an app whose name cannot name a folder
+    EXPECT_EQ(Call("files.readText", {"x"})["result"].get<std::string>().size(), kMaxSaveFileBytes);
+    Start(nullptr, nullptr);  // an app whose name cannot name a folder
     EXPECT_EQ(ErrorOf(Call("files.exists", {"x"})), "NotAllowed");
 }
 
@@ -227,6 +339,67 @@ TEST_F(HostCallsTest, OnlyCallsWithTheKeyAndAnIdAreAnswered) {
     calls_->Take(std::move(huge), [this](const std::string& reply) { replies_.push_back(reply); });
     EXPECT_EQ(ErrorOf(NextReply()), "TooLarge");
     EXPECT_EQ(replies_.size(), 2u);
+}
+
+TEST_F(HostCallsTest, ExtensionResultsReachThePageAsTheyAre) {
+    Start(EchoExtension());
+    for (const char* params : {R"({"base64":1})", R"({"base64":null})",
+                               R"({"base64":"a\"b\\c\r\n"})", R"({"base64":"QUJD"})", "[1]"}) {
+        const Json reply = Call("extensions.call", {"x", "echo", Json::parse(params)});
+        EXPECT_EQ(reply["id"], lastId_);
+        EXPECT_EQ(reply["result"], Json::parse(params));
+    }
+    EXPECT_EQ(Call("extensions.call", {"x", "fail"})["error"],
+              Json::parse(R"({"name":"Bad\uFFFD","message":"not UTF-8: \uFFFD"})"));
+}
+
+// Calls taken and not yet answered hold the budget: here, behind a write that waits.
+TEST_F(HostCallsTest, CallsPastTheBudgetAreBusyUntilEarlierOnesAreDone) {
+    const std::pair<Json, int> cases[] = {
+        {{"files.exists", {"a"}}, 4095},  // each counts as 16 KiB, as the blocked write does
+        {{"files.write", {"big", std::string(1 << 20, 'x')}}, 63},
+    };
+    for (const auto& [call, fit] : cases) {
+        test::Gate gate;
+        Start(Saves(gate), nullptr);
+        Post(CallText("files.write", {"blocked", ""}));
+        for (int i = 0; i <= fit; ++i) {
+            Post(CallText(call[0], call[1]));
+        }
+        EXPECT_EQ(replies_.size(), seen_ + 1) << "one refused at once";
+        const Json busy = NextReply();
+        EXPECT_EQ(busy["id"], lastId_);
+        EXPECT_EQ(busy["error"]["name"], "Busy");
+        gate.Open();
+        for (int i = 0; i <= fit; ++i) {
+            EXPECT_EQ(ErrorOf(NextReply()), "none");
+        }
+        EXPECT_EQ(ErrorOf(Call(call[0], call[1])), "none");
+    }
+}
+
+TEST_F(HostCallsTest, NoCallWaitsForAWriteOrAnExtensionsLoadItDoesNotNeed) {
+    LoadGate = &loadGate_;
+    Start(EchoExtension());
+    Post(CallText("extensions.list", Json::array()));
+    EXPECT_EQ(Call("files.exists", {"a"})["id"], 2);
+    Post(CallText("files.write", {"blocked", "x"}));
+    EXPECT_EQ(Call("window.getBounds", Json::array())["id"], 4);
+    loadGate_.Open();
+    EXPECT_EQ(NextReply(), Json::parse(R"({"type":"tessaly-reply","id":1,
+        "result":[{"name":"x","loaded":true,"reason":null}]})"));
+    gate_.Open();
+    EXPECT_EQ(NextReply()["id"], 3);
+}
+
+TEST_F(HostCallsTest, ACallThatThrowsIsAnsweredAndTheNextOnesRun) {
+    const Json failed = Call("files.write", {"throws", "x"});
+    EXPECT_EQ(failed["error"]["name"], "Busy");
+    EXPECT_EQ(failed["error"]["message"],
+              "the program could not finish files.write (std::bad_alloc); await earlier calls, "
+              "then retry");
+    EXPECT_EQ(ErrorOf(Call("files.exists", {"throws"})), "none");
+    EXPECT_EQ(log_, std::vector<std::string>{"the call files.write failed: std::bad_alloc"});
 }
 
 }  // namespace

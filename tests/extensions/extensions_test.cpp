@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <condition_variable>
+#include <future>
 #include <map>
 #include <mutex>
+#include <new>
 #include <thread>
+
+#include "gate.h"
 
 namespace tessaly {
 namespace {
@@ -23,12 +27,16 @@ struct FakeExtension {
     std::vector<std::string> calls;              // "method params"
     std::vector<std::string>* events = nullptr;  // the order of loads, calls and unloads
     bool* libraryGone = nullptr;
+    test::Gate* loadGate = nullptr;  // the load waits there when there is one
 };
 
 thread_local FakeExtension* Opening = nullptr;  // the load follows the open on its thread
 
 int TESSALY_EXTENSION_CALL FakeLoad(const TessalyHostApi* api, const char* folder, void** state) {
     FakeExtension& fake = *Opening;
+    if (fake.loadGate) {
+        fake.loadGate->Wait();
+    }
     fake.api = api;
     fake.abi = api->abi;
     fake.appFolder = folder;
@@ -59,6 +67,11 @@ void TESSALY_EXTENSION_CALL FakeCall(void* state, std::uint64_t id, const char* 
         api.reply(api.host, id, "null", nullptr, nullptr);
     } else if (name == "emit") {
         api.emit(api.host, params);
+        api.reply(api.host, id, "null", nullptr, nullptr);
+    } else if (name == "emit-many") {
+        for (int i = std::stoi(params); i > 0; --i) {
+            api.emit(api.host, "1");
+        }
         api.reply(api.host, id, "null", nullptr, nullptr);
     }  // "keep": never answered
 }
@@ -146,9 +159,37 @@ class ExtensionsTest : public ::testing::Test {
             return std::make_unique<FakeLibrary>(
                 dot == std::string::npos ? "" : file.substr(dot + 1), gone_[file]);
         };
-        hooks.sendEvent = [this](std::string message) { record_.Add(record_.events, message); };
+        hooks.sendEvent = [this](std::string_view extension, const Json& event,
+                                 std::function<void()> delivered) {
+            if (eventsThrow_) {
+                throw std::bad_alloc();
+            }
+            record_.Add(record_.events, std::string(extension) + " " + event.dump());
+            const std::lock_guard lock(openMutex_);
+            undelivered_.push_back(std::move(delivered));
+        };
         hooks.log = [this](const std::string& line) { record_.Add(record_.log, line); };
         extensions_ = std::make_unique<Extensions>(entries, u"/app/", "linux-x64", hooks);
+    }
+
+    // The extensions' list, once they give it.
+    Json Listed() {
+        std::promise<Json> listed;
+        extensions_->List([&](Json list) { listed.set_value(std::move(list)); });
+        return listed.get_future().get();
+    }
+
+    // Tells the extensions that the page has every event sent so far but `left`.
+    void Deliver(std::size_t left = 0) {
+        std::vector<std::function<void()>> delivered;
+        {
+            const std::lock_guard lock(openMutex_);
+            delivered.assign(undelivered_.begin() + left, undelivered_.end());
+            undelivered_.resize(left);
+        }
+        for (const auto& done : delivered) {
+            done();
+        }
     }
 
     void Call(std::string_view name, std::string method, std::string params = "null") {
@@ -161,6 +202,8 @@ class ExtensionsTest : public ::testing::Test {
     std::map<std::string, FakeExtension> fakes_;
     std::map<std::string, bool> gone_;
     std::vector<std::string> opened_;
+    std::vector<std::function<void()>> undelivered_;
+    bool eventsThrow_ = false;
     Recorder record_;
     std::unique_ptr<Extensions> extensions_;
 };
@@ -208,7 +251,7 @@ TEST_F(ExtensionsTest, ThoseThatCannotLoadAnswerUnavailableWithTheReason) {
         {"outside",
          "the path \"../x.so\" for linux-x64 must name a file inside the app folder, "
          "without a drive, a leading slash, \".\" or \"..\""}};
-    const Json list = extensions_->List();
+    const Json list = Listed();
     ASSERT_EQ(list.size(), 9u);
     EXPECT_EQ(list[0], Json::parse(R"({"name":"ok","loaded":true,"reason":null})"));
     EXPECT_EQ(list[7]["reason"], "an earlier extension is also named \"ok\"");
@@ -238,13 +281,16 @@ TEST_F(ExtensionsTest, AnswersMustBeJsonAndCountOnce) {
     Call("e", "twice");
     Call("e", "stranger");
     Call("e", "echo", R"({"text":"ß","n":[1,2]})");
-    record_.WaitFor(record_.answers, 5);
+    Call("e", "echo", std::string(129, '[') + std::string(129, ']'));
+    record_.WaitFor(record_.answers, 6);
     EXPECT_EQ(record_.answers,
               (std::vector<std::string>{
                   "Mine: it failed",
                   "ExtensionError: the extension \"e\" answered not-json with a result that is "
                   "not JSON",
-                  "1", "null", R"({"n":[1,2],"text":"ß"})"}));
+                  "1", "null", R"({"n":[1,2],"text":"ß"})",
+                  "ExtensionError: the extension \"e\" answered echo with a result that is "
+                  "nested more than 128 levels deep"}));
     record_.WaitFor(record_.log, 4);
     EXPECT_EQ(record_.log[1],
               "extension \"e\" answered call 2 (not-json) with a result that is not JSON");
@@ -261,10 +307,67 @@ TEST_F(ExtensionsTest, EventsMustBeJson) {
     Call("e", "emit", R"({"n":1})");
     Call("e", "emit", "[1,");
     record_.WaitFor(record_.answers, 2);
-    EXPECT_EQ(record_.events, std::vector<std::string>{
-                                  R"({"event":{"n":1},"extension":"e","type":"tessaly-event"})"});
+    EXPECT_EQ(record_.events, std::vector<std::string>{R"(e {"n":1})"});
     record_.WaitFor(record_.log, 2);
     EXPECT_EQ(record_.log[1], "extension \"e\" sent an event that is not JSON; it is dropped");
+}
+
+// The page takes events at its pace: one line tells of each burst that outran it.
+TEST_F(ExtensionsTest, EventsPastTheBoundAreDroppedAndLoggedOncePerBurst) {
+    Start({{"e", "a"}});
+    const std::string line =
+        "extension \"e\" sent events faster than the page takes them; 5 dropped";
+    for (int burst = 1; burst <= 2; ++burst) {
+        Call("e", "emit-many", std::to_string(kMaxWaitingEvents + 5));
+        record_.WaitFor(record_.answers, burst);
+        EXPECT_EQ(record_.events.size(), burst * kMaxWaitingEvents);
+        Deliver(1);
+        EXPECT_EQ(std::count(record_.log.begin(), record_.log.end(), line), burst - 1);
+        Deliver();
+        EXPECT_EQ(std::count(record_.log.begin(), record_.log.end(), line), burst);
+    }
+    Call("e", "emit-many", std::to_string(kMaxWaitingEvents + 5));
+    record_.WaitFor(record_.answers, 3);
+    extensions_.reset();  // the page never caught up
+    EXPECT_EQ(std::count(record_.log.begin(), record_.log.end(), line), 3);
+    Deliver();  // deliveries may end after the extensions
+}
+
+TEST_F(ExtensionsTest, ListWaitsForEveryLoadWithoutHoldingUpCalls) {
+    test::Gate gate;
+    fakes_["slow"].loadGate = &gate;
+    Start({{"slow", "slow"}, {"quick", "a"}});
+    extensions_->List([this](Json list) { record_.Add(record_.answers, list.dump()); });
+    Call("quick", "echo", "1");
+    record_.WaitFor(record_.answers, 1);
+    EXPECT_EQ(record_.answers[0], "1");
+    gate.Open();
+    record_.WaitFor(record_.answers, 2);
+    EXPECT_EQ(Json::parse(record_.answers[1]),
+              Json::parse(R"([{"name":"slow","loaded":true,"reason":null},
+                              {"name":"quick","loaded":true,"reason":null}])"));
+}
+
+// Nothing thrown on the program's side of a reply or an event unwinds into the extension.
+TEST_F(ExtensionsTest, WhatThrowsInAnAnswerOrAnEventIsLoggedAndTheCallAnswered) {
+    eventsThrow_ = true;
+    Start({{"e", "a"}});
+    bool thrown = false;
+    extensions_->Call("e", "echo", "1", [&](Outcome<Json> outcome) {
+        if (!std::exchange(thrown, true)) {
+            throw std::bad_alloc();
+        }
+        record_.Add(record_.answers, Describe(outcome));
+    });
+    Call("e", "emit", "2");
+    record_.WaitFor(record_.answers, 2);
+    EXPECT_EQ(record_.answers,
+              (std::vector<std::string>{"ExtensionError: the program could not take the "
+                                        "extension \"e\"'s answer to echo",
+                                        "null"}));
+    record_.WaitFor(record_.log, 3);
+    EXPECT_EQ(record_.log[1], "extension \"e\" could not be served in its reply: std::bad_alloc");
+    EXPECT_EQ(record_.log[2], "extension \"e\" could not be served in its event: std::bad_alloc");
 }
 
 TEST_F(ExtensionsTest, UnloadComesAfterTheCallsAndAbandonsWhatIsUnanswered) {
@@ -283,7 +386,7 @@ TEST_F(ExtensionsTest, OnlyThisPlatformsExtensionsExist) {
     ExtensionEntry windowsOnly{u"win", {{"windows-x64", u"w.dll"}}};
     extensions_ = std::make_unique<Extensions>(std::vector{windowsOnly}, u"/app/", "linux-x64",
                                                ExtensionHooks{});
-    EXPECT_EQ(extensions_->List(), Json::array());
+    EXPECT_EQ(Listed(), Json::array());
     Call("win", "echo");
     record_.WaitFor(record_.answers, 1);
     EXPECT_EQ(record_.answers[0], "NotFound: there is no extension \"win\"");
