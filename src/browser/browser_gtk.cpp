@@ -5,12 +5,14 @@
 #include <atomic>
 #include <memory>
 
+#include "base/program_log.h"
 #include "base/text.h"
 #include "browser/app_origin.h"
 #include "browser/content_answer.h"
 #include "browser/external_uri.h"
 #include "browser/main_loop_tasks_gtk.h"
 #include "browser/page_api_script.h"
+#include "browser/page_message_pacer.h"
 #include "browser/page_replies_gtk.h"
 #include "browser/page_scripts.h"
 #include "browser/web_message.h"
@@ -105,6 +107,15 @@ class GtkPageWindow final : public PageWindow {
     int& exitCode_;
 };
 
+// Enough to keep the page busy between two turns of the main loop.
+constexpr std::size_t kMostMessagesRunning = 64;
+// Some seconds of a busy extension's events; a page that falls further behind loses events,
+// rather than the program its memory.
+constexpr std::size_t kMostMessagesWaiting = 8192;
+
+// Hands the page one of its messages, a script; the pacer hears when it has run.
+void RunInPage(const std::string& script);
+
 struct Browser {
     explicit Browser(const BrowserOptions& given) : options(given) {}
 
@@ -119,10 +130,25 @@ struct Browser {
     GtkPageWindow pageWindow{options.window, exitCode};
     MainLoopTasks tasks;
     PageReplies replies;
+    PageMessagePacer messages{kMostMessagesRunning, kMostMessagesWaiting, RunInPage, WriteLog};
     std::unique_ptr<HostCalls> calls;
 };
 
 Browser* TheBrowser = nullptr;
+
+void OnMessageRun(GObject* view, GAsyncResult* result, gpointer) {
+    // The value, or the error of a page that was gone or threw, is of no use.
+    if (JSCValue* value =
+            webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(view), result, nullptr)) {
+        g_object_unref(value);
+    }
+    TheBrowser->messages.Delivered();
+}
+
+void RunInPage(const std::string& script) {
+    webkit_web_view_evaluate_javascript(TheBrowser->view, script.c_str(), gssize(script.size()),
+                                        nullptr, nullptr, nullptr, OnMessageRun, nullptr);
+}
 
 // The main loop runs `task` soon, on its own thread, unless the window is gone by then.
 void RunOnUiThread(std::function<void()> task) {
@@ -165,10 +191,8 @@ void SendToPage(const std::string& message) {
         return;
     }
     // The message is JSON, and so a script expression of its own.
-    const std::string script =
-        std::string("window.chrome.webview.") + kHostMessageMethod + "(" + message + ")";
-    webkit_web_view_evaluate_javascript(TheBrowser->view, script.c_str(), gssize(script.size()),
-                                        nullptr, nullptr, nullptr, nullptr, nullptr);
+    TheBrowser->messages.Send(std::string("window.chrome.webview.") + kHostMessageMethod + "(" +
+                              message + ")");
 }
 
 void SetFullscreen(bool fullscreen) {
@@ -338,6 +362,7 @@ void OnWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason re
 void OnWindowDestroyed(GtkWidget*, gpointer) {
     TheBrowser->windowGone = true;
     TheBrowser->tasks.Close();
+    TheBrowser->messages.Clear();
 }
 
 }  // namespace
