@@ -248,6 +248,18 @@ FAULTS = [
      "entries[i].libraries.begin();"),
     ("src/browser/host_calls.cpp", "if (!name.is_string() || !method.is_string()) {",
      "if (!name.is_string()) {"),
+    # The Linux program's messages to the page, a few at a time.
+    ("src/browser/page_message_pacer.cpp", "if (delivering_ < mostDelivering_) {",
+     "if (delivering_ <= mostDelivering_) {"),
+    ("src/browser/page_message_pacer.cpp", "} else if (waiting_.size() < mostWaiting_) {",
+     "} else if (waiting_.size() <= mostWaiting_) {"),
+    ("src/browser/page_message_pacer.cpp", "} else if (!std::exchange(dropping_, true)) {",
+     "} else {"),
+    ("src/browser/page_message_pacer.cpp", "        dropping_ = false;\n        return;",
+     "        return;"),
+    ("src/browser/page_message_pacer.cpp", "    --delivering_;\n", ""),
+    ("src/browser/page_message_pacer.cpp", "    waiting_.pop_front();\n", ""),
+    ("src/browser/page_message_pacer.cpp", "    waiting_.clear();\n", ""),
     # What check sees of a library without loading it.
     ("tools/tessaly/library_kind.cpp", "constexpr std::uint8_t kElfClass64 = 2;",
      "constexpr std::uint8_t kElfClass64 = 1;"),

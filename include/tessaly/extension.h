@@ -10,6 +10,11 @@
  * each side copies what it keeps. No memory is freed across this boundary, so an extension built
  * with another compiler and C runtime works.
  *
+ * Extensions run with the "C" numeric locale on every platform, whatever the user's locale:
+ * strtod, printf and the like read and write numbers with a decimal point, as JSON has them. (The
+ * Linux program sets it after its toolkit has taken the user's locale; Windows C runtimes start in
+ * "C".) An extension that changes the locale changes it for the whole program.
+ *
  * Plain C99, usable from C++. */
 #ifndef TESSALY_EXTENSION_H
 #define TESSALY_EXTENSION_H

@@ -3,6 +3,7 @@
 // the app folder (package.json and www/) and ARGS go to the page.
 #include <gtk/gtk.h>
 
+#include <clocale>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -51,6 +52,10 @@ int main(int argc, char** argv) {
                      "WAYLAND_DISPLAY is not set, or the display cannot be reached)\n");
         return 1;
     }
+    // GTK has taken the user's locale, decimal comma and all. Numbers keep the "C" form: the
+    // extensions' C runtimes read and write their JSON with strtod and printf. Texts, dates and
+    // messages stay the user's.
+    std::setlocale(LC_NUMERIC, "C");
     std::error_code error;
     const std::filesystem::path programFolder = ProgramFolder();
     const bool packed = std::filesystem::exists(programFolder / "package.json", error);

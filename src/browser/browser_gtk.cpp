@@ -2,6 +2,7 @@
 
 #include <webkit2/webkit2.h>
 
+#include <atomic>
 #include <memory>
 
 #include "base/program_log.h"
@@ -9,7 +10,10 @@
 #include "browser/app_origin.h"
 #include "browser/content_answer.h"
 #include "browser/external_uri.h"
+#include "browser/main_loop_tasks_gtk.h"
 #include "browser/page_api_script.h"
+#include "browser/page_message_pacer.h"
+#include "browser/page_replies_gtk.h"
 #include "browser/page_scripts.h"
 #include "browser/web_message.h"
 #include "config/program.h"
@@ -103,50 +107,82 @@ class GtkPageWindow final : public PageWindow {
     int& exitCode_;
 };
 
+// Enough to keep the page busy between two turns of the main loop.
+constexpr std::size_t kMostMessagesRunning = 64;
+// Some seconds of a busy extension's events; a page that falls further behind loses events,
+// rather than the program its memory.
+constexpr std::size_t kMostMessagesWaiting = 8192;
+
+// Hands the page one of its messages, a script; the pacer hears when it has run.
+void RunInPage(const std::string& script);
+
 struct Browser {
     explicit Browser(const BrowserOptions& given) : options(given) {}
 
+    // The window and the view hold a reference of the program's own until FinishBrowser, so
+    // nothing that runs after the window's destruction meets freed memory.
     BrowserOptions options;
     WebKitWebView* view = nullptr;
+    // The window was destroyed: no handler touches it or the view any more.
+    bool windowGone = false;
     int exitCode = 0;
     std::string callKey = NewCallKey();
     GtkPageWindow pageWindow{options.window, exitCode};
+    MainLoopTasks tasks;
+    PageReplies replies;
+    PageMessagePacer messages{kMostMessagesRunning, kMostMessagesWaiting, RunInPage, WriteLog};
     std::unique_ptr<HostCalls> calls;
 };
 
 Browser* TheBrowser = nullptr;
 
-// The main loop runs `task` soon, on its own thread.
-void RunOnUiThread(std::function<void()> task) {
-    g_idle_add_full(
-        G_PRIORITY_DEFAULT,
-        [](gpointer data) -> gboolean {
-            (*static_cast<std::function<void()>*>(data))();
-            return G_SOURCE_REMOVE;
-        },
-        new std::function<void()>(std::move(task)),
-        [](gpointer data) { delete static_cast<std::function<void()>*>(data); });
+void OnMessageRun(GObject* view, GAsyncResult* result, gpointer) {
+    // The value, or the error of a page that was gone or threw, is of no use.
+    if (JSCValue* value =
+            webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(view), result, nullptr)) {
+        g_object_unref(value);
+    }
+    TheBrowser->messages.Delivered();
 }
 
-// A reply the page waits for: answered once, from the main loop.
-struct PendingReply {
-    explicit PendingReply(WebKitScriptMessageReply* reply, JSCContext* context)
-        : reply(webkit_script_message_reply_ref(reply)),
-          context(JSC_CONTEXT(g_object_ref(context))) {}
-    ~PendingReply() {
-        webkit_script_message_reply_unref(reply);
-        g_object_unref(context);
-    }
-    WebKitScriptMessageReply* reply;
-    JSCContext* context;
-};
+void RunInPage(const std::string& script) {
+    webkit_web_view_evaluate_javascript(TheBrowser->view, script.c_str(), gssize(script.size()),
+                                        nullptr, nullptr, nullptr, OnMessageRun, nullptr);
+}
+
+// The main loop runs `task` soon, on its own thread, unless the window is gone by then.
+void RunOnUiThread(std::function<void()> task) {
+    TheBrowser->tasks.Post(std::move(task));
+}
+
+// Sends the reply numbered `number`. Any thread may hold and drop the sender, since it carries
+// the number only; dropped unsent (a call the program does not answer), it lets the reply go on
+// the main thread.
+ReplySender ReplySenderFor(std::uint64_t number) {
+    struct Ticket {
+        explicit Ticket(std::uint64_t given) : number(given) {}
+        ~Ticket() {
+            if (!sent) {
+                RunOnUiThread([number = number] { TheBrowser->replies.Forget(number); });
+            }
+        }
+        const std::uint64_t number;
+        std::atomic<bool> sent = false;
+    };
+    auto ticket = std::make_shared<Ticket>(number);
+    return [ticket](const std::string& reply) {
+        ticket->sent = true;
+        TheBrowser->replies.Answer(ticket->number, reply);
+    };
+}
 
 std::string Utf8Or(const char* text) {
     return text ? text : "";
 }
 
 bool ShowsApp(WebKitWebView* view) {
-    return HasAppOriginPrefix(Utf8ToWide(Utf8Or(webkit_web_view_get_uri(view))));
+    return !TheBrowser->windowGone &&
+           HasAppOriginPrefix(Utf8ToWide(Utf8Or(webkit_web_view_get_uri(view))));
 }
 
 // A message the page did not ask for, to the app's document as a message event.
@@ -155,13 +191,14 @@ void SendToPage(const std::string& message) {
         return;
     }
     // The message is JSON, and so a script expression of its own.
-    const std::string script =
-        std::string("window.chrome.webview.") + kHostMessageMethod + "(" + message + ")";
-    webkit_web_view_evaluate_javascript(TheBrowser->view, script.c_str(), gssize(script.size()),
-                                        nullptr, nullptr, nullptr, nullptr, nullptr);
+    TheBrowser->messages.Send(std::string("window.chrome.webview.") + kHostMessageMethod + "(" +
+                              message + ")");
 }
 
 void SetFullscreen(bool fullscreen) {
+    if (TheBrowser->windowGone) {
+        return;
+    }
     SetHostFullscreen(TheBrowser->options.window, fullscreen);
 }
 
@@ -228,7 +265,7 @@ gboolean OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision,
 GtkWidget* OnCreate(WebKitWebView*, WebKitNavigationAction* action, gpointer) {
     const std::string uri =
         Utf8Or(webkit_uri_request_get_uri(webkit_navigation_action_get_request(action)));
-    if (IsSafeToOpenExternally(Utf8ToWide(uri))) {
+    if (!TheBrowser->windowGone && IsSafeToOpenExternally(Utf8ToWide(uri))) {
         gtk_show_uri_on_window(TheBrowser->options.window, uri.c_str(), GDK_CURRENT_TIME, nullptr);
     }
     return nullptr;
@@ -245,11 +282,17 @@ gboolean OnPermissionRequest(WebKitWebView* view, WebKitPermissionRequest* reque
 }
 
 void OnTitleChanged(WebKitWebView* view, GParamSpec*, gpointer) {
+    if (TheBrowser->windowGone) {
+        return;
+    }
     gtk_window_set_title(TheBrowser->options.window,
                          Utf8Or(webkit_web_view_get_title(view)).c_str());
 }
 
 void OnClose(WebKitWebView*, gpointer) {
+    if (TheBrowser->windowGone) {
+        return;
+    }
     gtk_widget_destroy(GTK_WIDGET(TheBrowser->options.window));
 }
 
@@ -273,12 +316,8 @@ gboolean OnWebMessage(WebKitUserContentManager*, JSCValue* value, WebKitScriptMe
     if (ShowsApp(TheBrowser->view) && jsc_value_is_string(value)) {
         char* text = jsc_value_to_string(value);
         if (std::string_view(text).starts_with(kHostCallOpening)) {
-            auto pending = std::make_shared<PendingReply>(reply, context);
-            TheBrowser->calls->Take(std::string(text), [pending](const std::string& answer) {
-                JSCValue* result = jsc_value_new_string(pending->context, answer.c_str());
-                webkit_script_message_reply_return_value(pending->reply, result);
-                g_object_unref(result);
-            });
+            TheBrowser->calls->Take(std::string(text),
+                                    ReplySenderFor(TheBrowser->replies.Keep(reply, context)));
             g_free(text);
             return TRUE;
         }
@@ -294,12 +333,15 @@ gboolean OnWebMessage(WebKitUserContentManager*, JSCValue* value, WebKitScriptMe
 void OnDomReady(WebKitUserContentManager*, WebKitJavascriptResult*, gpointer) {
     // Every document, not only the first: the page is on screen and has the keyboard.
     g_debug("DOM ready");
+    if (TheBrowser->windowGone) {
+        return;
+    }
     gtk_widget_show_all(GTK_WIDGET(TheBrowser->options.window));
     gtk_widget_grab_focus(GTK_WIDGET(TheBrowser->view));
 }
 
 void OnWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason reason, gpointer) {
-    if (reason == WEBKIT_WEB_PROCESS_TERMINATED_BY_API) {
+    if (reason == WEBKIT_WEB_PROCESS_TERMINATED_BY_API || TheBrowser->windowGone) {
         return;
     }
     TheBrowser->exitCode = 1;
@@ -308,10 +350,19 @@ void OnWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason re
         [](gpointer) -> gboolean {
             ShowErrorMessage(u"The browser engine stopped unexpectedly, so the app has to close.",
                              TheBrowser->options.settings.title);
-            gtk_widget_destroy(GTK_WIDGET(TheBrowser->options.window));
+            if (!TheBrowser->windowGone) {  // closed while the message was shown
+                gtk_widget_destroy(GTK_WIDGET(TheBrowser->options.window));
+            }
             return G_SOURCE_REMOVE;
         },
         nullptr);
+}
+
+// Before the view goes with the window: the tasks still waiting would touch both.
+void OnWindowDestroyed(GtkWidget*, gpointer) {
+    TheBrowser->windowGone = true;
+    TheBrowser->tasks.Close();
+    TheBrowser->messages.Clear();
 }
 
 }  // namespace
@@ -319,6 +370,8 @@ void OnWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason re
 void CreateBrowser(const BrowserOptions& options) {
     TheBrowser = new Browser(options);  // lives as long as the process
     Browser& browser = *TheBrowser;
+    g_object_ref(options.window);
+    g_signal_connect(options.window, "destroy", G_CALLBACK(OnWindowDestroyed), nullptr);
     const std::string& saves = options.facts.filesFolder;
     browser.calls =
         std::make_unique<HostCalls>(options.facts, browser.callKey, browser.pageWindow,
@@ -371,9 +424,9 @@ void CreateBrowser(const BrowserOptions& options) {
     // what becomes of them, and the browser never opens one itself.
     webkit_settings_set_javascript_can_open_windows_automatically(settings, TRUE);
 
-    browser.view = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", context,
-                                                "user-content-manager", content, "settings",
-                                                settings, nullptr));
+    browser.view = WEBKIT_WEB_VIEW(g_object_ref_sink(
+        g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", context, "user-content-manager", content,
+                     "settings", settings, nullptr)));
     g_object_unref(settings);
     g_object_unref(content);
     g_object_unref(context);
@@ -398,8 +451,13 @@ int FinishBrowser() {
     if (!TheBrowser) {
         return 0;
     }
-    TheBrowser->calls.reset();
-    return TheBrowser->exitCode;
+    Browser& browser = *TheBrowser;
+    // The call worker and the extensions' threads end here; what they post now is dropped.
+    browser.calls.reset();
+    browser.replies.Clear();
+    g_object_unref(browser.view);
+    g_object_unref(browser.options.window);
+    return browser.exitCode;
 }
 
 }  // namespace tessaly

@@ -36,6 +36,9 @@ PACKAGE_INVALID = ("Failed to parse package.json. Check the file has valid JSON 
 START_PAGE_MISSING = "Failed to load the start page."
 MiB = 1024 * 1024
 PARTIAL = ".tessaly-partial-"
+# What AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer write when they find
+# something, in the native-asan preset's build of the host.
+SANITIZER_REPORTS = ("ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:")
 
 
 class Failure(Exception):
@@ -195,6 +198,14 @@ def exit_code(process, after):
         raise Failure("the host did not end after " + after)
 
 
+def without_sanitizer_report(output):
+    """The host's `output`; a Failure when a sanitizer reported in it."""
+    found = [report for report in SANITIZER_REPORTS if report in output]
+    if found:
+        raise Failure("the host's output has a sanitizer report (%s)" % ", ".join(found))
+    return output
+
+
 def host_output(process):
     """What the host wrote, printed; the host is killed first if it still runs."""
     if process.poll() is None:
@@ -202,7 +213,7 @@ def host_output(process):
     output = process.communicate()[0]
     if output.strip():
         print("host output:\n" + output)
-    return output
+    return without_sanitizer_report(output)
 
 
 def make_app(work, media):
@@ -325,7 +336,7 @@ def startup_failures(desktop, host, work):
         finally:
             if process.poll() is None:
                 process.kill()
-        stderr = process.communicate()[1]
+        stderr = without_sanitizer_report(process.communicate()[1])
         check(code == 1 and text in stderr,
               "%s: a message, dismissed, then exit code 1 (%d, %r)" % (what, code, stderr))
 
@@ -346,7 +357,7 @@ def engine_stops(desktop, host, app):
     finally:
         if process.poll() is None:
             process.kill()
-    stderr = process.communicate()[1]
+    stderr = without_sanitizer_report(process.communicate()[1])
     check(code == 1 and "browser engine stopped" in stderr,
           "a stopped engine: a message titled as the app, then exit code 1 (%d)" % code)
 

@@ -19,7 +19,8 @@ import subprocess
 import sys
 import time
 
-from host_e2e import HERE, PARTIAL, Failure, check, fresh_folder, on_desktop, tree
+from host_e2e import (HERE, PARTIAL, Failure, check, fresh_folder, on_desktop, tree,
+                      without_sanitizer_report)
 
 APP_NAME = "tessaly-kill-e2e"
 NAMES = ["a.bin", "b.bin", "deep/c.bin", "deep/er/d.bin"]
@@ -48,17 +49,17 @@ def wait_gone(pids, seconds):
     return True
 
 
-def kill_runs(desktop, host, app, kills, rng):
+def kill_runs(desktop, host, app, kills, rng, log):
     """Starts the host `kills` times, kills it at a random moment of its writes each time, and
-    checks the saves after each kill and at the next start."""
+    checks the saves after each kill and at the next start. The host's output goes to `log`."""
     saves = os.path.join(desktop.env["XDG_DATA_HOME"], APP_NAME)
     torn_kills = checked = 0
     for run in range(kills + 1):
         go = os.path.join(saves, "go")
         if os.path.exists(go):
             os.remove(go)
-        process = subprocess.Popen([host, app, "run-%d" % run], env=desktop.env,
-                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        process = subprocess.Popen([host, app, "run-%d" % run], env=desktop.env, stdout=log,
+                                   stderr=subprocess.STDOUT)
         try:
             desktop.wait_for_window("^kill: started run-%d$" % run, process, 60)
             left = leftovers(saves)
@@ -111,7 +112,18 @@ def main():
     work = fresh_folder(args.work, "save-kill")
     app = os.path.join(work, "app")
     shutil.copytree(os.path.join(HERE, "kill_app"), app)
-    return on_desktop(work, lambda desktop: kill_runs(desktop, args.host, app, args.kills, rng))
+    log_path = os.path.join(work, "host.log")
+
+    def run(desktop):
+        try:
+            with open(log_path, "w") as log:
+                kill_runs(desktop, args.host, app, args.kills, rng, log)
+        finally:
+            # A sanitizer's report explains a failure above best.
+            with open(log_path) as log:
+                without_sanitizer_report(log.read())
+
+    return on_desktop(work, run)
 
 
 if __name__ == "__main__":

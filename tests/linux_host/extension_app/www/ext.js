@@ -1,6 +1,7 @@
 // Calls the sample extension and the broken ones on the real engine. What is wrong goes into
 // the final title, "ext: done {...}"; while `later` waits, the title says "ext: waiting" and the
 // harness looks whether the window still paints: the canvas changes colour every frame.
+// Started with the argument "flood", it floods the program instead, until the harness closes it.
 'use strict';
 
 const {extensions} = tessaly;
@@ -29,8 +30,9 @@ async function until(test, ms) {
 }
 
 async function checkCalls() {
-  const sum = await extensions.call('echo', 'add', {a: 2, b: 3.5});
-  expect(sum && sum.sum === 5.5, 'add: ' + JSON.stringify(sum));
+  // Read and written with a decimal point whatever the user's locale.
+  const sum = await extensions.call('echo', 'add', {a: 2.5, b: 1});
+  expect(sum && sum.sum === 3.5, 'add: ' + JSON.stringify(sum));
 
   // 100 calls at once: each answered with its own params, in the order made.
   const order = [];
@@ -87,7 +89,8 @@ async function checkErrors() {
   const list = await extensions.list();
   expect(JSON.stringify(list.map((e) => [e.name, e.loaded, e.reason === null])) ===
          JSON.stringify([['echo', true, true], ['absent', false, false],
-                         ['noexport', false, false], ['refuses', false, false]]),
+                         ['noexport', false, false], ['refuses', false, false],
+                         ['flood', true, true]]),
          'list: ' + JSON.stringify(list).slice(0, 200));
 }
 
@@ -108,4 +111,31 @@ async function main() {
   document.title = 'ext: done ' + JSON.stringify(wrong.slice(0, 5));
 }
 
-main().catch((error) => { document.title = 'ext: failed ' + error; });
+// Events as fast as the flood extension can send them, and always some hundreds of calls in
+// flight: writes, echoes and titles that say how far the flood has come.
+async function flood() {
+  requestAnimationFrame(paint);
+  let events = 0;
+  extensions.on('flood', () => { ++events; });
+  await extensions.call('flood', 'flood');
+  let inFlight = 0;
+  let made = 0;
+  const track = (promise) => {
+    ++inFlight;
+    ++made;
+    promise.catch(() => {}).finally(() => { --inFlight; });
+  };
+  for (;;) {
+    while (inFlight < 600) {
+      if (made % 50 === 0) {
+        track(tessaly.files.write(`flood/${made % 16}.txt`, 'x'.repeat(made % 1000)));
+      }
+      track(extensions.call('echo', 'echo', {made}));
+      track(tessaly.window.setTitle(`ext: flooding ${events} events ${made} calls`));
+    }
+    await sleep(1);
+  }
+}
+
+tessaly.app.info().then((info) => (info.args.includes('flood') ? flood() : main()))
+    .catch((error) => { document.title = 'ext: failed ' + error; });
