@@ -3,6 +3,7 @@
 #include <webkit2/webkit2.h>
 
 #include <atomic>
+#include <exception>
 #include <memory>
 
 #include "base/program_log.h"
@@ -57,6 +58,33 @@ static void tessaly_body_stream_init(TessalyBodyStream* stream) {
 
 namespace tessaly {
 namespace {
+
+void LogHandlerFailure(const char* what) noexcept {
+    try {
+        WriteLog(std::string("a browser event's handler failed: ") + what);
+    } catch (...) {
+    }
+}
+
+// GTK and WebKit call the handlers below from C: an exception unwinding into them would end the
+// process. Each handler's exception ends here instead, in the log, and the engine gets the
+// handler's "not handled" answer (FALSE, null or nothing).
+template <auto Handler>
+struct NoThrow;
+
+template <class Result, class... Args, Result (*Handler)(Args...)>
+struct NoThrow<Handler> {
+    static Result Call(Args... args) noexcept {
+        try {
+            return Handler(args...);
+        } catch (const std::exception& error) {
+            LogHandlerFailure(error.what());
+        } catch (...) {
+            LogHandlerFailure("an exception that is not a std::exception");
+        }
+        return Result();
+    }
+};
 
 // The host window as the page's window methods see it.
 class GtkPageWindow final : public PageWindow {
@@ -371,7 +399,8 @@ void CreateBrowser(const BrowserOptions& options) {
     TheBrowser = new Browser(options);  // lives as long as the process
     Browser& browser = *TheBrowser;
     g_object_ref(options.window);
-    g_signal_connect(options.window, "destroy", G_CALLBACK(OnWindowDestroyed), nullptr);
+    g_signal_connect(options.window, "destroy", G_CALLBACK(NoThrow<OnWindowDestroyed>::Call),
+                     nullptr);
     const std::string& saves = options.facts.filesFolder;
     browser.calls =
         std::make_unique<HostCalls>(options.facts, browser.callKey, browser.pageWindow,
@@ -389,7 +418,8 @@ void CreateBrowser(const BrowserOptions& options) {
         WEBKIT_COOKIE_PERSISTENT_STORAGE_SQLITE);
     WebKitWebContext* context = webkit_web_context_new_with_website_data_manager(data);
     const std::string scheme(kAppScheme);
-    webkit_web_context_register_uri_scheme(context, scheme.c_str(), OnAppRequest, nullptr, nullptr);
+    webkit_web_context_register_uri_scheme(context, scheme.c_str(), NoThrow<OnAppRequest>::Call,
+                                           nullptr, nullptr);
     // Secure: window.isSecureContext holds, as on the Windows program's https origin. CORS:
     // the app's own requests are same-origin requests, with Range headers passed through.
     WebKitSecurityManager* security = webkit_web_context_get_security_manager(context);
@@ -402,9 +432,9 @@ void CreateBrowser(const BrowserOptions& options) {
     webkit_user_content_manager_register_script_message_handler(content, kDomReadyHandler);
     g_signal_connect(
         content, (std::string("script-message-with-reply-received::") + kWebMessageHandler).c_str(),
-        G_CALLBACK(OnWebMessage), nullptr);
+        G_CALLBACK(NoThrow<OnWebMessage>::Call), nullptr);
     g_signal_connect(content, (std::string("script-message-received::") + kDomReadyHandler).c_str(),
-                     G_CALLBACK(OnDomReady), nullptr);
+                     G_CALLBACK(NoThrow<OnDomReady>::Call), nullptr);
     // Only the app's documents get the script, and with it the media listener's address.
     const std::string appPattern = WideToUtf8(kAppOrigin) + "*";
     const char* const allowList[] = {appPattern.c_str(), nullptr};
@@ -432,15 +462,20 @@ void CreateBrowser(const BrowserOptions& options) {
     g_object_unref(context);
     g_object_unref(data);
 
-    g_signal_connect(browser.view, "decide-policy", G_CALLBACK(OnDecidePolicy), nullptr);
-    g_signal_connect(browser.view, "create", G_CALLBACK(OnCreate), nullptr);
-    g_signal_connect(browser.view, "permission-request", G_CALLBACK(OnPermissionRequest), nullptr);
-    g_signal_connect(browser.view, "notify::title", G_CALLBACK(OnTitleChanged), nullptr);
-    g_signal_connect(browser.view, "close", G_CALLBACK(OnClose), nullptr);
-    g_signal_connect(browser.view, "enter-fullscreen", G_CALLBACK(OnEnterFullscreen), nullptr);
-    g_signal_connect(browser.view, "leave-fullscreen", G_CALLBACK(OnLeaveFullscreen), nullptr);
-    g_signal_connect(browser.view, "web-process-terminated", G_CALLBACK(OnWebProcessTerminated),
+    g_signal_connect(browser.view, "decide-policy", G_CALLBACK(NoThrow<OnDecidePolicy>::Call),
                      nullptr);
+    g_signal_connect(browser.view, "create", G_CALLBACK(NoThrow<OnCreate>::Call), nullptr);
+    g_signal_connect(browser.view, "permission-request",
+                     G_CALLBACK(NoThrow<OnPermissionRequest>::Call), nullptr);
+    g_signal_connect(browser.view, "notify::title", G_CALLBACK(NoThrow<OnTitleChanged>::Call),
+                     nullptr);
+    g_signal_connect(browser.view, "close", G_CALLBACK(NoThrow<OnClose>::Call), nullptr);
+    g_signal_connect(browser.view, "enter-fullscreen", G_CALLBACK(NoThrow<OnEnterFullscreen>::Call),
+                     nullptr);
+    g_signal_connect(browser.view, "leave-fullscreen", G_CALLBACK(NoThrow<OnLeaveFullscreen>::Call),
+                     nullptr);
+    g_signal_connect(browser.view, "web-process-terminated",
+                     G_CALLBACK(NoThrow<OnWebProcessTerminated>::Call), nullptr);
 
     gtk_container_add(GTK_CONTAINER(options.window), GTK_WIDGET(browser.view));
     const std::u16string start = std::u16string(kAppOrigin) + options.settings.mainPage;
