@@ -175,6 +175,7 @@ FAULTS = [
     ("src/browser/host_calls.cpp", "if (window.IsFullscreen()) {", "if (false) {"),
     ("src/browser/host_calls.cpp", "        return 0;\n", "        return 1;\n"),
     ("src/browser/host_calls.cpp", '{"filesFolder", facts.filesFolder}', '{"filesFolder", facts.name}'),
+    ("src/browser/host_calls.cpp", "return {FailureKind::IOError,", "return {FailureKind::Busy,"),
     ("src/browser/page_messages.cpp", 'root["key"] != key) {', 'key.empty()) {'),
     ("src/browser/host_calls.cpp", "if (bytes.size() > kMaxSaveFileBytes) {", "if (false) {"),
     ("src/browser/page_messages.cpp", 'abcdefghijklmnopqrstuvwxyz0123456789+/="',

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <new>
 #include <optional>
 
 #include "base/base64.h"
@@ -53,11 +54,24 @@ const char* CaughtWhat() noexcept {
     }
 }
 
-// The answer to a call that threw, std::bad_alloc above all: the program goes on, and the page
-// may try again once its earlier calls are done.
+// The answer to a call that ran out of memory: the program goes on, and the page may try again
+// once its earlier calls are done.
 Failure Overwhelmed(std::string_view method, const char* what) {
     return {FailureKind::Busy, "the program could not finish " + std::string(method) + " (" + what +
                                    "); await earlier calls, then retry"};
+}
+
+// The answer to a call whose handling threw, while the exception is handled: Busy when memory ran
+// out, which waiting may mend; IOError for anything else, which trying again would only repeat.
+Failure CaughtFailure(std::string_view method) {
+    try {
+        throw;
+    } catch (const std::bad_alloc& error) {
+        return Overwhelmed(method, error.what());
+    } catch (...) {
+        return {FailureKind::IOError,
+                "the program could not finish " + std::string(method) + ": " + CaughtWhat()};
+    }
 }
 
 const Failure& OutOfMemory() {
@@ -75,9 +89,10 @@ CallResult Guarded(const std::string& method, const TaskFailureLog& log, const H
         const char* what = CaughtWhat();
         try {
             log("the call " + method + " failed: " + what);
+            return CaughtFailure(method);
         } catch (...) {
+            return OutOfMemory();
         }
-        return Overwhelmed(method, what);
     }
 }
 
@@ -479,8 +494,7 @@ void HostCalls::Read(std::string text, const ReplySender& reply,
         }
     } catch (...) {
         if (const std::optional<Json> id = IdAtOpening(opening)) {
-            CallReply(runOnUiThread_, reply, share, *id)
-                .Post(Overwhelmed("the call", CaughtWhat()));
+            CallReply(runOnUiThread_, reply, share, *id).Post(CaughtFailure("the call"));
         }
     }
 }

@@ -6,6 +6,7 @@
 #include <deque>
 #include <mutex>
 #include <new>
+#include <stdexcept>
 
 #include "base/base64.h"
 #include "base/json_read.h"
@@ -37,8 +38,8 @@ class RecordingWindow final : public PageWindow {
     void SetAlwaysOnTop(bool on) override { calls.push_back(on ? "OnTop 1" : "OnTop 0"); }
 };
 
-// The save folder, except that a write to "blocked" waits at the gate, and one to "throws"
-// throws as an allocation that fails does.
+// The save folder, except that a write to "blocked" waits at the gate, one to "throws" throws as
+// an allocation that fails does, and one to "broken" throws as a fault of the program would.
 class GatedSaveFolder final : public SaveFolder {
   public:
     GatedSaveFolder(std::unique_ptr<SaveFolder> saves, test::Gate& gate)
@@ -50,6 +51,9 @@ class GatedSaveFolder final : public SaveFolder {
         }
         if (path == SavePath{"throws"}) {
             throw std::bad_alloc();
+        }
+        if (path == SavePath{"broken"}) {
+            throw std::logic_error("broken");
         }
         return saves_->Write(path, bytes);
     }
@@ -398,8 +402,13 @@ TEST_F(HostCallsTest, ACallThatThrowsIsAnsweredAndTheNextOnesRun) {
     EXPECT_EQ(failed["error"]["message"],
               "the program could not finish files.write (std::bad_alloc); await earlier calls, "
               "then retry");
+    // Waiting cannot mend a fault of the program itself: no Busy that asks the page to retry.
+    const Json broken = Call("files.write", {"broken", "x"});
+    EXPECT_EQ(broken["error"]["name"], "IOError");
+    EXPECT_EQ(broken["error"]["message"], "the program could not finish files.write: broken");
     EXPECT_EQ(ErrorOf(Call("files.exists", {"throws"})), "none");
-    EXPECT_EQ(log_, std::vector<std::string>{"the call files.write failed: std::bad_alloc"});
+    EXPECT_EQ(log_, (std::vector<std::string>{"the call files.write failed: std::bad_alloc",
+                                              "the call files.write failed: broken"}));
 }
 
 }  // namespace
