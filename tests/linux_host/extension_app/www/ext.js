@@ -112,7 +112,9 @@ async function main() {
 }
 
 // Events as fast as the flood extension can send them, and always some hundreds of calls in
-// flight: writes, echoes and titles that say how far the flood has come.
+// flight: writes, echoes and window calls, some of them titles that say how far the flood has
+// come. Only some: a title at every call would flood the window manager instead of the program,
+// and it would then be too busy to close the window.
 async function flood() {
   requestAnimationFrame(paint);
   let events = 0;
@@ -131,7 +133,9 @@ async function flood() {
         track(tessaly.files.write(`flood/${made % 16}.txt`, 'x'.repeat(made % 1000)));
       }
       track(extensions.call('echo', 'echo', {made}));
-      track(tessaly.window.setTitle(`ext: flooding ${events} events ${made} calls`));
+      track(made % 40 === 0
+                ? tessaly.window.setTitle(`ext: flooding ${events} events ${made} calls`)
+                : tessaly.window.getBounds());
     }
     await sleep(1);
   }
