@@ -1,6 +1,6 @@
 #include "base/work_queue.h"
 
-#include <exception>
+#include "base/caught_exception.h"
 
 namespace tessaly {
 
@@ -44,10 +44,8 @@ void WorkQueue::Run() {
 void WorkQueue::RunGuarded(const std::function<void()>& task) {
     try {
         task();
-    } catch (const std::exception& error) {
-        LogFailure(error.what());
     } catch (...) {
-        LogFailure("an exception that is not a std::exception");
+        LogFailure(CaughtWhat());
     }
 }
 

@@ -3,9 +3,9 @@
 #include <webkit2/webkit2.h>
 
 #include <atomic>
-#include <exception>
 #include <memory>
 
+#include "base/caught_exception.h"
 #include "base/program_log.h"
 #include "base/text.h"
 #include "browser/app_origin.h"
@@ -77,10 +77,8 @@ struct NoThrow<Handler> {
     static Result Call(Args... args) noexcept {
         try {
             return Handler(args...);
-        } catch (const std::exception& error) {
-            LogHandlerFailure(error.what());
         } catch (...) {
-            LogHandlerFailure("an exception that is not a std::exception");
+            LogHandlerFailure(CaughtWhat());
         }
         return Result();
     }

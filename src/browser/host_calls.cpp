@@ -1,11 +1,11 @@
 #include "browser/host_calls.h"
 
 #include <algorithm>
-#include <exception>
 #include <new>
 #include <optional>
 
 #include "base/base64.h"
+#include "base/caught_exception.h"
 #include "base/text.h"
 
 namespace tessaly {
@@ -41,17 +41,6 @@ namespace {
 
 Failure Invalid(std::string message) {
     return {FailureKind::InvalidArgument, std::move(message)};
-}
-
-// What the exception being handled says; valid while it is handled.
-const char* CaughtWhat() noexcept {
-    try {
-        throw;
-    } catch (const std::exception& error) {
-        return error.what();
-    } catch (...) {
-        return "an exception that is not a std::exception";
-    }
 }
 
 // The answer to a call that ran out of memory: the program goes on, and the page may try again
